@@ -1,0 +1,70 @@
+// The add-in's one working object: the template engine and the wiring of
+// Outlook's events to the "&Zwischenablage" buttons and the options page.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "addin/mdlAllgemein.h"
+#include "platform/event_member.h"
+#include "platform/outlook.h"
+
+namespace vx {
+
+class clsVellox {
+ public:
+  explicit clsVellox(mdlAllgemein& module);
+  ~clsVellox();
+  clsVellox(const clsVellox&) = delete;
+  clsVellox& operator=(const clsVellox&) = delete;
+
+  // ---- template engine ----
+
+  // Expands one template line for one contact; the empty text when the line
+  // is invalid or a failure occurred (reported here).
+  Text DecodeLine(ol::Item& contact, const Text& line);
+
+  // The text of one named field of a contact, the field-name error text for
+  // an unknown name, or the empty text after a reported read failure.
+  Text GetPropValue(ol::Item& contact, const Text& name);
+
+  // Expands AdressFormatLines for each contact and joins the blocks; nothing
+  // when the result is too short. Raises failure 9 when the template list was
+  // never loaded (the click handlers report it).
+  std::optional<Text> BuildAddressText(const std::vector<std::shared_ptr<ol::Item>>& contacts);
+
+  // ---- wiring ----
+
+  // Takes Outlook's application object and hooks the namespace, the inspector
+  // collection and the active explorer. No failure handling of its own.
+  void InitOutlookEvents(const std::shared_ptr<ol::Application>& app);
+  // Drops every Outlook and Office reference, skipping failures.
+  void ReleaseOutlookEvents();
+
+  // Event handlers, named after the member holding the source.
+  void myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Inspector);
+  void myOlExp_FolderSwitch();
+  void myOlExp_Close();
+  void myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>& Ctrl, bool& CancelDefault);
+  void myOLExpButton_Click(const std::shared_ptr<ol::CommandBarButton>& Ctrl, bool& CancelDefault);
+  void myOLNS_OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>& Pages,
+                              const std::shared_ptr<ol::Folder>& Folder);
+
+ private:
+  struct Sinks;
+  mdlAllgemein& module_;
+  std::unique_ptr<Sinks> sinks_;
+
+ public:
+  // The members, in the order they are released.
+  EventMember<ol::Application, ol::ApplicationEvents> objOutlook;
+  EventMember<ol::NameSpace, ol::NameSpaceEvents> myOLNS;
+  EventMember<ol::Inspectors, ol::InspectorsEvents> myOLInsp;
+  EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLInspButton;
+  EventMember<ol::Explorer, ol::ExplorerEvents> myOlExp;
+  EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLExpButton;
+  std::shared_ptr<ol::CommandBar> myOLCommandBar;
+};
+
+}  // namespace vx

@@ -1,0 +1,15 @@
+# Shared part of the two mingw-w64 toolchains. VX_TRIPLET is set by the caller.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${VX_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VX_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${VX_TRIPLET}-windres)
+set(VX_WIDL ${VX_TRIPLET}-widl)
+set(VX_OBJDUMP ${VX_TRIPLET}-objdump)
+set(VX_STRIP ${VX_TRIPLET}-strip)
+set(CMAKE_FIND_ROOT_PATH /usr/${VX_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Self-contained binaries: only Windows system DLLs imported.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,8 @@
+set(VX_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(VX_DIST_NAME win64)
+set(VX_WIDL_ARCH --win64)
+set(VX_WINE_LIBDIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+set(VX_CAN_RUN ON)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

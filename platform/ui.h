@@ -1,0 +1,28 @@
+// Modal message boxes. Every box of the system goes through this interface:
+// the real one blocks the user-interface thread until the user closes it; the
+// test double records prompt, style and title.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/text.h"
+
+namespace vx {
+
+// The application title of both libraries: the title of every box that names
+// no other.
+inline constexpr TextView kAppTitle = u"Vellox";
+
+namespace mb {
+inline constexpr int32_t kOkOnly = 0;     // one OK button, no icon
+inline constexpr int32_t kCritical = 16;  // the stop-sign icon, one OK button
+}  // namespace mb
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // Shows a modal box and returns when the user has closed it. Never raises.
+  virtual void Show(const Text& prompt, int32_t style, const Text& title) = 0;
+};
+
+}  // namespace vx
