@@ -25,7 +25,7 @@ struct AddinServices {
 
 class mdlAllgemein {
  public:
-  explicit mdlAllgemein(AddinServices services) : services(services) {}
+  explicit mdlAllgemein(AddinServices s) : services(s) {}
 
   AddinServices services;
 

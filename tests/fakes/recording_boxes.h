@@ -1,0 +1,24 @@
+// Message boxes that record what they would show, for the logic's tests.
+#pragma once
+
+#include <vector>
+
+#include "platform/ui.h"
+
+namespace vx::fake {
+
+struct ShownBox {
+  Text prompt;
+  int32_t style;
+  Text title;
+};
+
+class RecordingBoxes : public MessageBoxes {
+ public:
+  void Show(const Text& prompt, int32_t style, const Text& title) override {
+    shown.push_back({prompt, style, title});
+  }
+  std::vector<ShownBox> shown;
+};
+
+}  // namespace vx::fake
