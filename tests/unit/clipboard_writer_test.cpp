@@ -2,6 +2,8 @@
 // the bytes per format, the early stops and what is freed on each path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "addin/mdlAllgemein.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
@@ -47,24 +49,10 @@ TEST_F(ClipboardWriter, PreparesBothBlocksThenSetsThemInOneOpenCloseCycle) {
   EXPECT_FALSE(clipboard.IsOpen());
 }
 
-TEST_F(ClipboardWriter, ReplacesWhatTheClipboardHeld) {
-  clipboard.Put(ClipboardApi::kText, std::string("alt\0", 4));
-  clipboard.Put(2, "bitmap");
-  ASSERT_TRUE(Write(u"neu"));
-  EXPECT_EQ(clipboard.AnsiText(), "neu");
-  EXPECT_FALSE(clipboard.Bytes(2));
-}
-
 TEST_F(ClipboardWriter, EmptyTextGivesASingleZeroByte) {
   ASSERT_TRUE(Write(u""));
   EXPECT_EQ(clipboard.Bytes(ClipboardApi::kText), std::string(1, '\0'));
   EXPECT_EQ(clipboard.Bytes(ClipboardApi::kUnicodeText), std::string(2, '\0'));
-}
-
-TEST_F(ClipboardWriter, CharactersTheCodePageLacksSurviveOnlyAsUnicode) {
-  ASSERT_TRUE(Write(u"Łukasz Wałęsa, Ἀθῆναι, 東京"));
-  EXPECT_EQ(clipboard.AnsiText(), "?ukasz Wa??sa, ??????, ??");
-  EXPECT_EQ(clipboard.UnicodeText(), u"Łukasz Wałęsa, Ἀθῆναι, 東京");
 }
 
 TEST_F(ClipboardWriter, AZeroCharacterEndsTheCopyButNotTheBlock) {
@@ -190,14 +178,6 @@ TEST_F(ClipboardWriter, AFailureInsideIsReportedAndLeavesNothingOpenOrAllocated)
     EXPECT_EQ(shown.shown[0].style, 0);
     EXPECT_EQ(shown.shown[0].title, u"Vellox");
   }
-}
-
-TEST_F(ClipboardWriter, AFailureWhileClosingIsReported) {
-  clipboard.raiseAt = "Close";
-  clipboard.raiseNumber = 7;
-  EXPECT_FALSE(Write(u"Müller"));
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].prompt.substr(0, 26), u"7: Nicht genügend Speicher");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ const Text kSection = u"AdressFormat";
 class Registry : public ::testing::Test {
  protected:
   void TearDown() override {
-    for (const Text& section : {kSection, Text(u"Startup"), Text(u"Leer")}) {
+    for (const Text& section : {kSection, Text(u"Startup")}) {
       store.DeleteSetting(app, section);
     }
     const Text path = u"Software\\VB and VBA Program Settings\\" + app;
