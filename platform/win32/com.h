@@ -2,7 +2,7 @@
 // and the conversion of texts at the Win32 boundary.
 //
 // On Windows wchar_t is 16 bits wide, so a Text and a BSTR hold the same
-// code units; the helpers copy without converting.
+// code units; the helpers copy without converting (platform/win32/wide.h).
 #pragma once
 
 #include <windows.h>
@@ -15,19 +15,17 @@
 #include <utility>
 
 #include "platform/text.h"
+#include "platform/win32/wide.h"
 
 namespace vx::win {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 texts are UTF-16");
 
 // A counted interface pointer: released when the holder lets go.
 template <class T>
 using Ref = Microsoft::WRL::ComPtr<T>;
 
-inline std::wstring Wide(TextView text) { return std::wstring(text.begin(), text.end()); }
-inline Text FromWide(const wchar_t* text, size_t length) {
-  return Text(reinterpret_cast<const char16_t*>(text), length);
-}
+// A wide copy of a text, for APIs that want a writable or terminated string.
+inline std::wstring WideString(TextView text) { return std::wstring(text.begin(), text.end()); }
+// A terminated wide string as a text (null reads as empty).
 inline Text FromWide(const wchar_t* text) { return text ? FromWide(text, wcslen(text)) : Text(); }
 
 // An owned BSTR. Raises failure 7 when the system cannot allocate it.

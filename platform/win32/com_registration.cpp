@@ -11,11 +11,11 @@ HRESULT FromWin32(LONG error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_F
 
 HRESULT SetValue(HKEY root, TextView key, TextView name, DWORD type, const void* data, DWORD bytes) {
   HKEY handle = nullptr;
-  std::wstring path = Wide(key);
+  std::wstring path = WideString(key);
   LONG error = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                KEY_SET_VALUE, nullptr, &handle, nullptr);
   if (error != ERROR_SUCCESS) return FromWin32(error);
-  std::wstring valueName = Wide(name);
+  std::wstring valueName = WideString(name);
   error = RegSetValueExW(handle, name.empty() ? nullptr : valueName.c_str(), 0, type,
                          static_cast<const BYTE*>(data), bytes);
   RegCloseKey(handle);
@@ -32,7 +32,7 @@ Text VersionKey(WORD major, WORD minor) {
 }  // namespace
 
 HRESULT SetText(HKEY root, TextView key, TextView name, TextView value) {
-  std::wstring text = Wide(value);
+  std::wstring text = WideString(value);
   return SetValue(root, key, name, REG_SZ, text.c_str(),
                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
@@ -42,7 +42,7 @@ HRESULT SetDword(HKEY root, TextView key, TextView name, DWORD value) {
 }
 
 HRESULT DeleteTree(HKEY root, TextView key) {
-  std::wstring path = Wide(key);
+  std::wstring path = WideString(key);
   HKEY handle = nullptr;
   LONG error = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &handle);
   if (error == ERROR_FILE_NOT_FOUND) return S_OK;
@@ -66,7 +66,7 @@ HRESULT DeleteTree(HKEY root, TextView key) {
 }
 
 HRESULT RegisterTypeLibrary(TextView modulePath) {
-  std::wstring path = Wide(modulePath);
+  std::wstring path = WideString(modulePath);
   Ref<ITypeLib> library;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (FAILED(hr)) return hr;
@@ -74,7 +74,7 @@ HRESULT RegisterTypeLibrary(TextView modulePath) {
 }
 
 HRESULT UnregisterTypeLibrary(TextView modulePath) {
-  std::wstring path = Wide(modulePath);
+  std::wstring path = WideString(modulePath);
   Ref<ITypeLib> library;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (FAILED(hr)) return hr;
@@ -108,7 +108,7 @@ HRESULT UnregisterTypeLibrary(TextView modulePath) {
   hr = DeleteTree(HKEY_CLASSES_ROOT, libKey + u"\\" + VersionKey(lib.wMajorVerNum, lib.wMinorVerNum));
   if (FAILED(hr)) return hr;
   // The LIBID key itself only when no other version is registered under it.
-  std::wstring libPath = Wide(libKey);
+  std::wstring libPath = WideString(libKey);
   RegDeleteKeyW(HKEY_CLASSES_ROOT, libPath.c_str());
   return S_OK;
 }

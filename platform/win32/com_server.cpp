@@ -37,7 +37,7 @@ HRESULT CanUnloadNow() { return g_count == 0 ? S_OK : S_FALSE; }
 
 ITypeInfo* TypeLibDispatch::Info() {
   if (info_) return info_.Get();
-  std::wstring path = Wide(module::Path());
+  std::wstring path = WideString(module::Path());
   Ref<ITypeLib> library;
   Ref<ITypeInfo> info;
   if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library)) ||

@@ -72,10 +72,12 @@ class ComObject : public Primary, public Others... {
 #pragma GCC diagnostic pop
 
 // Creates T with the creator's one reference; null when memory is short.
+// (Not ComPtr::Attach: mingw-w64's adds a reference.)
 template <class T, class... Args>
 Ref<T> New(Args&&... args) {
-  Ref<T> object;
-  object.Attach(new (std::nothrow) T(std::forward<Args>(args)...));
+  T* created = new (std::nothrow) T(std::forward<Args>(args)...);
+  Ref<T> object(created);
+  if (created) created->Release();
   return object;
 }
 

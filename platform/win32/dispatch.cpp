@@ -122,7 +122,7 @@ DISPID DispatchObject::IdOf(TextView name) {
     auto found = Cache().find(key);
     if (found != Cache().end()) return found->second;
   }
-  std::wstring wide = Wide(name);
+  std::wstring wide = WideString(name);
   LPOLESTR names[] = {wide.data()};
   DISPID id = DISPID_UNKNOWN;
   Check(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));

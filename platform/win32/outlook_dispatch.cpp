@@ -65,8 +65,16 @@ class ButtonAdapter final : public ol::CommandBarButton, Adapter {
                          bool cancel = byRef ? *byRef != VARIANT_FALSE
                                              : cancelArg && V_VT(cancelArg) == VT_BOOL &&
                                                    V_BOOL(cancelArg) != VARIANT_FALSE;
-                         sink.Click(ctrl, cancel);
-                         if (byRef) *byRef = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+                         auto writeBack = [&] {
+                           if (byRef) *byRef = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+                         };
+                         try {
+                           sink.Click(ctrl, cancel);
+                         } catch (...) {
+                           writeBack();
+                           throw;
+                         }
+                         writeBack();
                        }}});
   }
 };
@@ -238,6 +246,23 @@ class ApplicationAdapter final : public ol::Application, Adapter {
 std::shared_ptr<ol::Application> WrapApplication(IDispatch* application) {
   return application ? std::make_shared<ApplicationAdapter>(Ref<IDispatch>(application)) : nullptr;
 }
+
+namespace {
+template <class A>
+std::shared_ptr<A> WrapRaw(IDispatch* object) {
+  return object ? std::make_shared<A>(Ref<IDispatch>(object)) : nullptr;
+}
+}  // namespace
+
+std::shared_ptr<ol::Item> WrapItem(IDispatch* item) { return WrapRaw<ItemAdapter>(item); }
+std::shared_ptr<ol::CommandBarControls> WrapCommandBarControls(IDispatch* controls) {
+  return WrapRaw<ControlsAdapter>(controls);
+}
+std::shared_ptr<ol::CommandBarButton> WrapCommandBarButton(IDispatch* button) {
+  return WrapRaw<ButtonAdapter>(button);
+}
+std::shared_ptr<ol::COMAddIns> WrapCOMAddIns(IDispatch* addIns) { return WrapRaw<COMAddInsAdapter>(addIns); }
+std::shared_ptr<ol::COMAddIn> WrapCOMAddIn(IDispatch* addIn) { return WrapRaw<COMAddInAdapter>(addIn); }
 
 std::shared_ptr<ol::Automation> WrapAutomation(IDispatch* object) {
   return object ? std::make_shared<AutomationAdapter>(Ref<IDispatch>(object)) : nullptr;

@@ -38,6 +38,14 @@ inline constexpr DISPID kClick = 0x1;               // _CommandBarButtonEvents (
 // Outlook's application object; empty for null.
 std::shared_ptr<ol::Application> WrapApplication(IDispatch* application);
 
+// Single objects of the model, for callers that start below the
+// application (and for tests); empty for null.
+std::shared_ptr<ol::Item> WrapItem(IDispatch* item);
+std::shared_ptr<ol::CommandBarControls> WrapCommandBarControls(IDispatch* controls);
+std::shared_ptr<ol::CommandBarButton> WrapCommandBarButton(IDispatch* button);
+std::shared_ptr<ol::COMAddIns> WrapCOMAddIns(IDispatch* addIns);
+std::shared_ptr<ol::COMAddIn> WrapCOMAddIn(IDispatch* addIn);
+
 // Any automation object, to be called by name or published as a COM add-in's
 // Object; empty for null.
 std::shared_ptr<ol::Automation> WrapAutomation(IDispatch* object);
