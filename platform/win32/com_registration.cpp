@@ -1,6 +1,5 @@
 #include "platform/win32/com_registration.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace vx::win::reg {
@@ -23,11 +22,15 @@ HRESULT SetValue(HKEY root, TextView key, TextView name, DWORD type, const void*
 }
 
 // "1b.0" for 27.0: type library version keys are hexadecimal.
-Text VersionKey(WORD major, WORD minor) {
-  wchar_t text[16];
-  swprintf(text, 16, L"%x.%x", major, minor);
-  return FromWide(text);
+Text Hex(unsigned value) {
+  Text digits;
+  do {
+    digits.insert(digits.begin(), u"0123456789abcdef"[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  return digits;
 }
+Text VersionKey(WORD major, WORD minor) { return Hex(major) + u"." + Hex(minor); }
 
 }  // namespace
 
@@ -70,7 +73,17 @@ HRESULT RegisterTypeLibrary(TextView modulePath) {
   Ref<ITypeLib> library;
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
   if (FAILED(hr)) return hr;
-  return RegisterTypeLib(library.Get(), path.data(), nullptr);
+  hr = RegisterTypeLib(library.Get(), path.data(), nullptr);
+  if (FAILED(hr)) return hr;
+  // FLAGS holds the library's own flags only (restricted, control, hidden),
+  // not the loader's "has a disk image" that some systems copy in.
+  TLIBATTR* attr = nullptr;
+  hr = library->GetLibAttr(&attr);
+  if (FAILED(hr)) return hr;
+  const WORD flags = attr->wLibFlags & (LIBFLAG_FRESTRICTED | LIBFLAG_FCONTROL | LIBFLAG_FHIDDEN);
+  const Text key = u"TypeLib\\" + GuidText(attr->guid) + u"\\" + VersionKey(attr->wMajorVerNum, attr->wMinorVerNum);
+  library->ReleaseTLibAttr(attr);
+  return SetText(HKEY_CLASSES_ROOT, key + u"\\FLAGS", u"", Decimal(flags));
 }
 
 HRESULT UnregisterTypeLibrary(TextView modulePath) {
