@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "platform/win32/com_registration.h"
 #include "platform/win32/dispatch.h"
 #include "platform/win32/event_sink.h"
 #include "platform/win32/outlook_dispatch.h"
@@ -273,6 +274,33 @@ TEST(AddIns, ItemTakesTheProgIdAndObjectIsPutAndRead) {
     void CallMethod(const Text&) override {}
   };
   EXPECT_EQ(FailureOf([&] { entry->SetObject(std::make_shared<Foreign>()); }).number(), 13);
+}
+
+TEST(AddIns, ItemIsRetriedByReferenceForAHostThatDoesNotCoerce) {
+  auto addIns = win::New<TestAddIns>();
+  addIns->byReferenceOnly = true;
+  auto wrapped = win::WrapCOMAddIns(static_cast<ITestAddIns*>(addIns.Get()));
+  EXPECT_NE(wrapped->Item(u"Vellorian.Connect"), nullptr);
+  EXPECT_EQ(addIns->calls, 2);
+  EXPECT_EQ(addIns->lastKeyType, VT_BSTR);
+  EXPECT_EQ(FailureOf([&] { wrapped->Item(u"Fremd.Connect"); }).number(), 5);
+}
+
+TEST(RegistryHelpers, WriteReadBackAndReportFailures) {
+  const Text key = u"Software\\VelloxTest\\Sub";
+  ASSERT_EQ(win::reg::SetText(HKEY_CURRENT_USER, key, u"Text", u"Grüße"), S_OK);
+  ASSERT_EQ(win::reg::SetDword(HKEY_CURRENT_USER, key, u"Number", 3), S_OK);
+  wchar_t text[16] = {};
+  DWORD size = sizeof text;
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\VelloxTest\\Sub", L"Text", RRF_RT_REG_SZ, nullptr, text, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(text, L"Grüße");
+  EXPECT_EQ(win::reg::DeleteTree(HKEY_CURRENT_USER, u"Software\\VelloxTest"), S_OK);
+  HKEY gone = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\VelloxTest", 0, KEY_READ, &gone), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(win::reg::DeleteTree(HKEY_CURRENT_USER, u"Software\\VelloxTest"), S_OK);  // already gone
+  // An entry that cannot be written is a failure HRESULT.
+  EXPECT_TRUE(FAILED(win::reg::SetText(reinterpret_cast<HKEY>(0x1234), u"X", u"", u"y")));
 }
 
 TEST(Applications, CountsWindowsAndReleasesWhatItRead) {

@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "Vellox_h.h"
 #include "comdll_test.h"
+#include "platform/win32/com_registration.h"
 #include "platform/win32/dispatch.h"
 #include "platform/win32/extensibility.h"
 #include "test_objects.h"
@@ -268,6 +273,88 @@ TEST_F(VelloxDll, CanUnloadOnlyWithNoObjectAndNoLock) {
     EXPECT_EQ(canUnloadNow_(), S_FALSE);  // Connect is still alive
   }
   EXPECT_EQ(canUnloadNow_(), S_OK);
+}
+
+// Closes this process's message boxes as a person would, keeping their texts.
+class BoxWatcher {
+ public:
+  BoxWatcher() : thread_([this] { Run(); }) {}
+  ~BoxWatcher() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::vector<std::wstring> texts() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return texts_;
+  }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      EnumWindows(
+          [](HWND window, LPARAM self) -> BOOL {
+            DWORD process = 0;
+            wchar_t cls[16] = {};
+            GetWindowThreadProcessId(window, &process);
+            GetClassNameW(window, cls, 16);
+            if (process == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(window)) {
+              wchar_t text[1024] = {};
+              GetDlgItemTextW(window, 0xFFFF, text, 1024);
+              auto watcher = reinterpret_cast<BoxWatcher*>(self);
+              {
+                std::lock_guard<std::mutex> lock(watcher->mutex_);
+                watcher->texts_.push_back(text);
+              }
+              SendMessageW(window, WM_COMMAND, IDOK, 0);
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(this));
+      Sleep(20);
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::wstring> texts_;
+  std::thread thread_;
+};
+
+// ReReadSettings, called by name the way the options page calls it, reaches
+// the template load: with no template stored it shows the missing-template
+// message and writes the defaults; called again (through the vtable) it
+// finds them and shows nothing. Needs a display for the box.
+TEST_F(VelloxDll, ReReadSettingsByNameLoadsTheTemplate) {
+  wchar_t display[64];
+  if (!GetEnvironmentVariableW(L"DISPLAY", display, 64)) GTEST_SKIP() << "no display for the box";
+  const Text settings = u"Software\\VB and VBA Program Settings\\Brisanto";
+  ASSERT_EQ(win::reg::DeleteTree(HKEY_CURRENT_USER, settings), S_OK);
+
+  auto connect = Create<IDispatch>(CLSID_Connect, IID_IDispatch);
+  ASSERT_TRUE(connect);
+  std::vector<std::wstring> boxes;
+  {
+    BoxWatcher watcher;
+    win::DispatchObject(connect).Call(u"ReReadSettings");
+    boxes = watcher.texts();
+  }
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_FALSE(boxes[0].empty());
+  wchar_t line[64] = {};
+  DWORD size = sizeof line;
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Brisanto\\AdressFormat",
+                         L"Line1", RRF_RT_REG_SZ, nullptr, line, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(line, L"<FullName>");
+
+  Ref<_Connect> dual;
+  ASSERT_EQ(connect->QueryInterface(IID__Connect, reinterpret_cast<void**>(dual.GetAddressOf())), S_OK);
+  {
+    BoxWatcher watcher;
+    EXPECT_EQ(dual->ReReadSettings(), S_OK);
+    EXPECT_TRUE(watcher.texts().empty());
+  }
+  EXPECT_EQ(win::reg::DeleteTree(HKEY_CURRENT_USER, settings), S_OK);
 }
 
 }  // namespace

@@ -210,6 +210,18 @@ class TestAddIns final : public win::DualObject<ITestAddIns> {
   TestAddIns() : DualObject(IID_ITestAddIns) {}
   Ref<TestAddIn> entry = win::New<TestAddIn>();
   VARTYPE lastKeyType = VT_EMPTY;
+  // A host that does not coerce: anything but a VARIANT by reference is a
+  // type mismatch.
+  bool byReferenceOnly = false;
+  int calls = 0;
+
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* info, UINT* argError) override {
+    ++calls;
+    if (byReferenceOnly && params && params->cArgs == 1 && V_VT(&params->rgvarg[0]) != (VT_VARIANT | VT_BYREF))
+      return DISP_E_TYPEMISMATCH;
+    return DualObject::Invoke(id, riid, lcid, flags, params, result, info, argError);
+  }
 
   STDMETHODIMP Item(VARIANT* index, IDispatch** addIn) override {
     *addIn = nullptr;
