@@ -318,5 +318,80 @@ TEST(Applications, CountsWindowsAndReleasesWhatItRead) {
   EXPECT_EQ(win::WrapApplication(nullptr), nullptr);
 }
 
+struct OutlookSink : ol::NameSpaceEvents, ol::InspectorsEvents, ol::ExplorerEvents {
+  int folderSwitches = 0, closes = 0;
+  std::vector<std::shared_ptr<ol::Inspector>> inspectors;
+  void OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>& pages,
+                       const std::shared_ptr<ol::Folder>& folder) override {
+    // Only a contacts folder gets the page: the folder must be the second
+    // argument, the pages the first.
+    if (folder->DefaultItemType() == ol::kItemTypeContact) pages->Add(u"Vellox.ctlVellox", u"Adresse kopieren");
+  }
+  void NewInspector(const std::shared_ptr<ol::Inspector>& inspector) override { inspectors.push_back(inspector); }
+  void FolderSwitch() override { ++folderSwitches; }
+  void Close() override { ++closes; }
+};
+
+TEST(OutlookEvents, ArriveWithOutlooksDispIdsAndArgumentOrder) {
+  auto app = win::New<TestApplication>();
+  app->nameSpace = win::New<TestApplication>(win::DIID_NameSpaceEvents);
+  app->inspectors = win::New<TestApplication>(win::DIID_InspectorsEvents);
+  app->explorer = win::New<TestApplication>(win::DIID_ExplorerEvents);
+  auto wrapped = win::WrapApplication(static_cast<ITestApplication*>(app.Get()));
+  OutlookSink sink;
+  auto ns = wrapped->GetNamespace(u"MAPI");
+  auto inspectors = wrapped->Inspectors();
+  auto explorer = wrapped->ActiveExplorer();
+  ASSERT_TRUE(ns && inspectors && explorer);
+  ol::ConnectionPtr connections[] = {ns->Advise(sink), inspectors->Advise(sink), explorer->Advise(sink)};
+
+  // OptionsPagesAdd(Pages, Folder): rgvarg[1] = Pages, rgvarg[0] = Folder.
+  auto pages = win::New<TestApplication>();
+  auto contacts = win::New<TestApplication>();
+  contacts->count = ol::kItemTypeContact;
+  auto mail = win::New<TestApplication>();
+  app->nameSpace->Fire(0xF005, {ObjectArg(static_cast<ITestApplication*>(mail.Get())),
+                                ObjectArg(static_cast<ITestApplication*>(pages.Get()))});
+  EXPECT_EQ(pages->lastTitle, L"");
+  app->nameSpace->Fire(0xF005, {ObjectArg(static_cast<ITestApplication*>(contacts.Get())),
+                                ObjectArg(static_cast<ITestApplication*>(pages.Get()))});
+  EXPECT_EQ(pages->lastPage, L"Vellox.ctlVellox");
+  EXPECT_EQ(pages->lastTitle, L"Adresse kopieren");
+
+  auto inspector = win::New<TestApplication>();
+  app->inspectors->Fire(0xF001, {ObjectArg(static_cast<ITestApplication*>(inspector.Get()))});
+  ASSERT_EQ(sink.inspectors.size(), 1u);
+  EXPECT_NE(sink.inspectors[0], nullptr);
+
+  app->explorer->Fire(0xF002, {});
+  app->explorer->Fire(0xF008, {});
+  app->explorer->Fire(0xF001, {});  // Activate: not handled, answered
+  EXPECT_EQ(sink.folderSwitches, 1);
+  EXPECT_EQ(sink.closes, 1);
+
+  // Ending the subscriptions unadvises; every reference goes back.
+  for (auto& c : connections) c.reset();
+  EXPECT_EQ(app->nameSpace->connected() + app->inspectors->connected() + app->explorer->connected(), 0);
+  sink.inspectors.clear();
+  ns.reset();
+  inspectors.reset();
+  explorer.reset();
+  wrapped.reset();
+  for (IUnknown* object : {static_cast<IUnknown*>(static_cast<ITestApplication*>(app.Get())),
+                           static_cast<IUnknown*>(static_cast<ITestApplication*>(app->nameSpace.Get())),
+                           static_cast<IUnknown*>(static_cast<ITestApplication*>(inspector.Get())),
+                           static_cast<IUnknown*>(static_cast<ITestApplication*>(pages.Get()))}) {
+    EXPECT_EQ(RefCount(object), 1u);
+  }
+  // The application's source interface takes a subscription without handlers.
+  auto source = win::New<TestApplication>(win::DIID_ApplicationEvents);
+  ol::ApplicationEvents none;
+  auto subscription = win::WrapApplication(static_cast<ITestApplication*>(source.Get()))->Advise(none);
+  EXPECT_EQ(source->connected(), 1);
+  source->Fire(0xF006, {});  // Startup: answered, nothing to do
+  subscription.reset();
+  EXPECT_EQ(source->connected(), 0);
+}
+
 }  // namespace
 }  // namespace vx::test

@@ -59,42 +59,33 @@ class TestMail final : public win::DualObject<ITestMail> {
   }
 };
 
-// A button that is its own connection point for Office's button events.
-class TestButton final
-    : public win::DualObject<ITestButton, IConnectionPointContainer, IConnectionPoint> {
+// An object that is its own connection point for one source interface,
+// raising events the way Outlook and Office do.
+template <class Dual>
+class TestSource : public win::DualObject<Dual, IConnectionPointContainer, IConnectionPoint> {
  public:
-  static constexpr IID kEvents = {0x000C0351, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-  TestButton() : DualObject(IID_ITestButton) {}
+  TestSource(const IID& dual, const IID& events) : win::DualObject<Dual, IConnectionPointContainer, IConnectionPoint>(dual), dual_(dual), events_(events) {}
 
-  int id = 0;
-  std::wstring caption;
-  VARIANT_BOOL visible = VARIANT_FALSE;
   std::vector<Ref<IDispatch>> sinks;  // index + 1 = cookie; null once unadvised
   int advises = 0, unadvises = 0;
-
-  STDMETHODIMP get_Id(int* value) override { return *value = id, S_OK; }
-  STDMETHODIMP get_Caption(BSTR* value) override { return *value = SysAllocString(caption.c_str()), S_OK; }
-  STDMETHODIMP put_Caption(BSTR value) override { return caption = value ? value : L"", S_OK; }
-  STDMETHODIMP get_Visible(VARIANT_BOOL* value) override { return *value = visible, S_OK; }
-  STDMETHODIMP put_Visible(VARIANT_BOOL value) override { return visible = value, S_OK; }
 
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
   STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override {
     *point = nullptr;
-    if (!IsEqualIID(iid, kEvents)) return CONNECT_E_NOCONNECTION;
+    if (!IsEqualIID(iid, events_)) return CONNECT_E_NOCONNECTION;
     *point = this;
-    AddRef();
+    this->AddRef();
     return S_OK;
   }
-  STDMETHODIMP GetConnectionInterface(IID* iid) override { return *iid = kEvents, S_OK; }
+  STDMETHODIMP GetConnectionInterface(IID* iid) override { return *iid = events_, S_OK; }
   STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override {
     *container = this;
-    AddRef();
+    this->AddRef();
     return S_OK;
   }
   STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
     Ref<IDispatch> dispatch;
-    if (FAILED(sink->QueryInterface(kEvents, reinterpret_cast<void**>(dispatch.GetAddressOf()))))
+    if (FAILED(sink->QueryInterface(events_, reinterpret_cast<void**>(dispatch.GetAddressOf()))))
       return CONNECT_E_CANNOTCONNECT;
     sinks.push_back(dispatch);
     *cookie = static_cast<DWORD>(sinks.size());
@@ -109,24 +100,14 @@ class TestButton final
   }
   STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
-  // Raises Click(Ctrl, CancelDefault) the way Office does: Ctrl in
-  // rgvarg[1], CancelDefault by reference in rgvarg[0]. Returns the value
-  // the sinks left in CancelDefault.
-  bool Click(bool cancel) {
-    VARIANT_BOOL cancelDefault = cancel ? VARIANT_TRUE : VARIANT_FALSE;
-    VARIANTARG args[2];
-    VariantInit(&args[0]);
-    VariantInit(&args[1]);
-    V_VT(&args[0]) = VT_BOOL | VT_BYREF;
-    V_BOOLREF(&args[0]) = &cancelDefault;
-    V_VT(&args[1]) = VT_DISPATCH;
-    V_DISPATCH(&args[1]) = static_cast<ITestButton*>(this);
-    DISPPARAMS params{args, nullptr, 2, 0};
+  // Calls every connected sink with these arguments (already in reverse
+  // order: the last parameter first).
+  void Fire(DISPID id, std::vector<VARIANTARG> reversed) {
+    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     std::vector<Ref<IDispatch>> current = sinks;  // a sink may unadvise meanwhile
     for (auto& sink : current) {
-      if (sink) sink->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+      if (sink) sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
     }
-    return cancelDefault != VARIANT_FALSE;
   }
   int connected() const {
     int n = 0;
@@ -136,10 +117,51 @@ class TestButton final
 
  private:
   void* Find(REFIID iid) override {
-    if (IsEqualIID(iid, IID_ITestButton) || IsEqualIID(iid, IID_IDispatch)) return static_cast<ITestButton*>(this);
+    if (IsEqualIID(iid, dual_) || IsEqualIID(iid, IID_IDispatch)) return static_cast<Dual*>(this);
     if (IsEqualIID(iid, IID_IConnectionPointContainer)) return static_cast<IConnectionPointContainer*>(this);
     if (IsEqualIID(iid, IID_IConnectionPoint)) return static_cast<IConnectionPoint*>(this);
     return nullptr;
+  }
+
+  IID dual_;
+  IID events_;
+};
+
+// An argument for Fire: an object (not owned: the test holds it).
+inline VARIANTARG ObjectArg(IDispatch* object) {
+  VARIANTARG arg;
+  VariantInit(&arg);
+  V_VT(&arg) = VT_DISPATCH;
+  V_DISPATCH(&arg) = object;
+  return arg;
+}
+
+// A button with Office's Click event.
+class TestButton final : public TestSource<ITestButton> {
+ public:
+  static constexpr IID kEvents = {0x000C0351, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+  TestButton() : TestSource(IID_ITestButton, kEvents) {}
+
+  int id = 0;
+  std::wstring caption;
+  VARIANT_BOOL visible = VARIANT_FALSE;
+
+  STDMETHODIMP get_Id(int* value) override { return *value = id, S_OK; }
+  STDMETHODIMP get_Caption(BSTR* value) override { return *value = SysAllocString(caption.c_str()), S_OK; }
+  STDMETHODIMP put_Caption(BSTR value) override { return caption = value ? value : L"", S_OK; }
+  STDMETHODIMP get_Visible(VARIANT_BOOL* value) override { return *value = visible, S_OK; }
+  STDMETHODIMP put_Visible(VARIANT_BOOL value) override { return visible = value, S_OK; }
+
+  // Raises Click(Ctrl, CancelDefault): Ctrl in rgvarg[1], CancelDefault by
+  // reference in rgvarg[0]. Returns the value the sinks left in it.
+  bool Click(bool cancel) {
+    VARIANT_BOOL cancelDefault = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+    VARIANTARG byRef;
+    VariantInit(&byRef);
+    V_VT(&byRef) = VT_BOOL | VT_BYREF;
+    V_BOOLREF(&byRef) = &cancelDefault;
+    Fire(1, {byRef, ObjectArg(static_cast<ITestButton*>(this))});
+    return cancelDefault != VARIANT_FALSE;
   }
 };
 
@@ -242,34 +264,49 @@ class TestAddIns final : public win::DualObject<ITestAddIns> {
   }
 };
 
-// An application (or a window collection: Count) with no windows.
-class TestApplication final : public win::DualObject<ITestApplication> {
+// The Outlook side: application, window collection, namespace, explorer,
+// folder or page collection, as a test needs; a source for `events`.
+class TestApplication final : public TestSource<ITestApplication> {
  public:
-  TestApplication() : DualObject(IID_ITestApplication) {}
-  long count = 0;
+  explicit TestApplication(const IID& events = IID_NULL) : TestSource(IID_ITestApplication, events) {}
+  long count = 0;  // Count and DefaultItemType
   int explorerReads = 0, inspectorReads = 0;
+  Ref<TestApplication> inspectors, nameSpace, explorer;  // handed out when set
+  std::wstring lastTitle, lastPage;
+
   STDMETHODIMP get_Explorers(IDispatch** value) override {
     ++explorerReads;
-    return Collection(value);
+    return Collection(nullptr, value);
   }
   STDMETHODIMP get_Inspectors(IDispatch** value) override {
     ++inspectorReads;
-    return Collection(value);
+    return Collection(inspectors.Get(), value);
   }
-  STDMETHODIMP ActiveExplorer(IDispatch** value) override { return *value = nullptr, S_OK; }
+  STDMETHODIMP ActiveExplorer(IDispatch** value) override { return Hand(explorer.Get(), value); }
+  STDMETHODIMP GetNamespace(BSTR type, IDispatch** value) override {
+    if (!type || std::wstring(type) != L"MAPI") return E_INVALIDARG;
+    return Hand(nameSpace.Get(), value);
+  }
   STDMETHODIMP get_Count(long* value) override { return *value = count, S_OK; }
+  STDMETHODIMP get_DefaultItemType(long* value) override { return *value = count, S_OK; }
+  STDMETHODIMP Add(VARIANT page, BSTR title) override {
+    lastPage = V_VT(&page) == VT_BSTR ? V_BSTR(&page) : L"?";
+    lastTitle = title ? title : L"";
+    return S_OK;
+  }
 
  private:
-  HRESULT Collection(IDispatch** value) {
+  static HRESULT Hand(TestApplication* object, IDispatch** value) {
+    *value = object ? static_cast<ITestApplication*>(object) : nullptr;
+    if (*value) (*value)->AddRef();
+    return S_OK;
+  }
+  HRESULT Collection(TestApplication* given, IDispatch** value) {
+    if (given) return Hand(given, value);
     auto collection = win::New<TestApplication>();
     collection->count = count;
     *value = static_cast<ITestApplication*>(collection.Detach());
     return S_OK;
-  }
-  void* Find(REFIID iid) override {
-    return IsEqualIID(iid, IID_ITestApplication) || IsEqualIID(iid, IID_IDispatch)
-               ? static_cast<ITestApplication*>(this)
-               : nullptr;
   }
 };
 
