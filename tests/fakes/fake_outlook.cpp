@@ -131,11 +131,18 @@ FakeButton& FakeCommandBar::Put(int32_t type, int32_t id, const Text& caption) {
 }
 
 void FakeCommandBar::Remove(FakeButton& button) {
-  std::erase_if(buttons_, [&](const auto& b) { return b.get() == &button; });
+  TakeOff([&](const FakeButton& b) { return &b == &button; });
 }
 
 void FakeCommandBar::DiscardTemporary() {
-  std::erase_if(buttons_, [](const auto& b) { return b->temporary(); });
+  TakeOff([](const FakeButton& b) { return b.temporary(); });
+}
+
+void FakeCommandBar::TakeOff(const std::function<bool(const FakeButton&)>& which) {
+  auto kept = std::stable_partition(buttons_.begin(), buttons_.end(),
+                                    [&](const auto& b) { return !which(*b); });
+  gone_.insert(gone_.end(), kept, buttons_.end());
+  buttons_.erase(kept, buttons_.end());
 }
 
 FakeCommandBars::FakeCommandBars(std::shared_ptr<OutlookState> state)

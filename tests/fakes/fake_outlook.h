@@ -193,9 +193,11 @@ class FakeCommandBar : public ol::CommandBar, public FakeObject {
 
  private:
   friend class FakeControls;
+  void TakeOff(const std::function<bool(const FakeButton&)>& which);
   Text name_;
   std::shared_ptr<FakeControls> controls_;
   std::vector<std::shared_ptr<FakeButton>> buttons_;
+  std::vector<std::shared_ptr<FakeButton>> gone_;  // off the bar, kept for the test
 };
 
 class FakeCommandBars : public ol::CommandBars, public FakeObject {

@@ -2,6 +2,7 @@
 // itself; it can be told to fail with a chosen failure number.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/failure.h"
@@ -14,11 +15,13 @@ class RecordingSplash : public SplashWindow {
   void ShowModal(intptr_t owner) override {
     if (failShow) Raise(failShow);
     owners.push_back(owner);
+    if (onShow) onShow();
   }
   int shown() const { return static_cast<int>(owners.size()); }
 
   std::vector<intptr_t> owners;  // one entry per successful showing
   int32_t failShow = 0;
+  std::function<void()> onShow;  // runs while the window would be up
 };
 
 }  // namespace vx::fake
