@@ -13,7 +13,7 @@
 #include "tests/fakes/fake_outlook.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
-#include "tests/fakes/recording_splash.h"
+#include "tests/fakes/page_fakes.h"
 
 namespace vx::test {
 
@@ -64,7 +64,7 @@ struct AddinHarness {
   fake::MemoryStore store;
   fake::RecordingBoxes boxes;
   StandInClipboard clipboard;
-  fake::RecordingSplash splash;
+  fake::FakeSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
   Connect connect{module};
   std::shared_ptr<fake::RecordingAutomation> self = std::make_shared<fake::RecordingAutomation>();

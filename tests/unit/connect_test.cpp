@@ -18,7 +18,7 @@ TEST_F(ConnectTest, WithoutAnyWindowNothingIsWiredWrittenPublishedOrShown) {
   EXPECT_EQ(outlook.Subscriptions(), 0);
   EXPECT_EQ(store.saves, 0);
   EXPECT_EQ(entry.object(), nullptr);
-  EXPECT_EQ(splash.shown(), 0);
+  EXPECT_TRUE(splash.owners.empty());
   EXPECT_FALSE(module.AdressFormatLines);
   EXPECT_TRUE(boxes.shown.empty());
 
@@ -84,7 +84,7 @@ TEST_F(ConnectTest, OnlyAStoredOneShowsTheSplash) {
     h.store.Put(u"Startup", u"ShowSplash", value);
     h.outlook.OpenExplorer(h.contacts);
     h.Connected();
-    EXPECT_EQ(h.splash.shown(), value == u"1" ? 1 : 0) << ToUtf8(value);
+    EXPECT_EQ(h.splash.owners.size(), value == u"1" ? 1u : 0u) << ToUtf8(value);
     EXPECT_TRUE(h.boxes.shown.empty());
   }
 }
@@ -97,7 +97,7 @@ TEST_F(ConnectTest, AFirstRunThatIsNoNumberEndsTheConnectionWithOneReport) {
   EXPECT_EQ(boxes.shown[0].prompt, u"13: Typen unverträglich\r\n\r\n" + Text(kConnectionSuffix));
   EXPECT_EQ(boxes.shown[0].style, 16);
   EXPECT_EQ(boxes.shown[0].title, u"AddinInstance_OnConnection");
-  EXPECT_EQ(splash.shown(), 0);
+  EXPECT_TRUE(splash.owners.empty());
   EXPECT_FALSE(module.AdressFormatLines);
   EXPECT_EQ(entry.object(), self) << "published before the reading failed";
 }
