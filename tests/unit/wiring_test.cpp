@@ -40,13 +40,6 @@ TEST_F(WiringTest, OneExplorerButtonShownInContactFoldersOnlyAndNeverAddedTwice)
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(WiringTest, AnExplorerStartingOutsideContactsGetsAHiddenButton) {
-  fake::FakeExplorer& explorer = outlook.OpenExplorer(inbox);
-  Connected();
-  ASSERT_EQ(Ours(explorer.Standard()).size(), 1u);
-  EXPECT_FALSE(Ours(explorer.Standard())[0]->visible());
-}
-
 TEST_F(WiringTest, AButtonRemovedByTheUserComesBackAtTheNextSwitch) {
   fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
   explorer.Standard().Put(1, 2521, u"&Drucken");
