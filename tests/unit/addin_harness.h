@@ -2,7 +2,9 @@
 // message boxes, clipboard and splash, one mdlAllgemein and one Connect.
 #pragma once
 
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,26 +15,12 @@
 #include "tests/fakes/fake_outlook.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/fakes/recording_clipboard.h"
 #include "tests/fakes/page_fakes.h"
 
 namespace vx::test {
 
-// ---- stand-ins until the template engine and the clipboard writer land ----
-extern std::vector<Text> g_copied;
-
-class StandInClipboard : public ClipboardApi {
- public:
-  std::string ToAnsi(const Text&) override { return {}; }
-  Block Alloc(size_t) override { return nullptr; }
-  void* Lock(Block) override { return nullptr; }
-  bool Unlock(Block) override { return false; }
-  void Free(Block) override {}
-  bool Open() override { return false; }
-  void Empty() override {}
-  bool SetData(uint32_t, Block) override { return false; }
-  bool Close() override { return false; }
-};
-
+// ---- stand-in until the template engine lands ----
 class StandInItem : public ol::Item {
  public:
   StandInItem(int32_t cls, std::map<Text, Text> fields) : cls_(cls), fields_(std::move(fields)) {}
@@ -63,7 +51,7 @@ struct AddinHarness {
   fake::FakeOutlook outlook;
   fake::MemoryStore store;
   fake::RecordingBoxes boxes;
-  StandInClipboard clipboard;
+  fake::RecordingClipboard clipboard;
   fake::FakeSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
   Connect connect{module};
@@ -72,8 +60,6 @@ struct AddinHarness {
   fake::FakeFolder& contacts = outlook.AddFolder(u"Kontakte", ol::kItemTypeContact);
   fake::FakeFolder& inbox = outlook.AddFolder(u"Posteingang", 0);
   fake::FakeCOMAddIn& entry = outlook.AddCOMAddIn(u"Vellorian.Connect");
-
-  AddinHarness() { g_copied.clear(); }
 
   // A user who has run the add-in before: no splash, the default template.
   void Seasoned() {
@@ -85,8 +71,11 @@ struct AddinHarness {
 
   void Connected() { connect.AddinInstance_OnConnection(outlook.Application(), self); }
 
-  // What the clicks put on the clipboard, one entry per hand-over.
-  std::vector<Text> Copied() const { return g_copied; }
+  // The text on the clipboard, and how often the clicks handed one over.
+  std::optional<Text> Copied() const { return clipboard.TextFromAnsi(); }
+  int HandOvers() const {
+    return static_cast<int>(std::count(clipboard.steps.begin(), clipboard.steps.end(), "Open"));
+  }
 
   static Text Prompt(int32_t number, TextView suffix) {
     return Decimal(number) + u": " + DescriptionOf(number) + u"\r\n\r\n" + Text(suffix);

@@ -1,14 +1,10 @@
-// Stand-ins for the template engine, the settings procedures and the
-// clipboard writer until their own sources land; removed then.
+// Stand-ins for the template engine and the settings procedures until
+// their own sources land; removed then.
 #include "addin/clsVellox.h"
 #include "addin/mdlAllgemein.h"
 #include "tests/unit/addin_harness.h"
 
 namespace vx {
-
-namespace test {
-std::vector<Text> g_copied;
-}
 
 std::optional<Text> clsVellox::BuildAddressText(
     const std::vector<std::shared_ptr<ol::Item>>& contacts) {
@@ -38,11 +34,6 @@ void mdlAllgemein::ReadAdressFormat() {
   std::vector<Text> lines;
   for (auto& e : services.store.GetAllSettings(u"Brisanto", u"AdressFormat")) lines.push_back(e.value);
   AdressFormatLines = lines;
-}
-
-bool mdlAllgemein::ClipBoard_SetText(const Text& text) {
-  test::g_copied.push_back(text);
-  return true;
 }
 
 }  // namespace vx

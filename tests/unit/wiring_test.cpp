@@ -107,7 +107,8 @@ TEST_F(WiringTest, EachNewContactWindowGetsAButtonAndTheNewestIsTheOneHeld) {
   EXPECT_EQ(outlook.ReferencesTo(old), 0);
 
   held.Click();
-  EXPECT_EQ(Copied(), std::vector<Text>{u"Carl Dorn"});
+  EXPECT_EQ(Copied(), u"Carl Dorn");
+  EXPECT_EQ(HandOvers(), 1);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -129,11 +130,12 @@ TEST_F(WiringTest, TheContactWindowButtonCopiesTheFrontWindowsContactOnly) {
   fake::FakeInspector& window = outlook.OpenInspector(Contact(u"Anna Berg", u"Hauptstr. 1\r\n12345 Ort"));
   fake::FakeButton& button = *Ours(window.Standard())[0];
   button.Click();
-  EXPECT_EQ(Copied(), std::vector<Text>{u"Anna Berg\r\nHauptstr. 1\r\n12345 Ort"});
+  EXPECT_EQ(Copied(), u"Anna Berg\r\nHauptstr. 1\r\n12345 Ort");
+  EXPECT_EQ(HandOvers(), 1);
 
   fake::FakeInspector& mail = outlook.OpenInspector(Mail());
   button.Click();  // the front window shows a mail
-  EXPECT_EQ(Copied().size(), 1u);
+  EXPECT_EQ(HandOvers(), 1);
   EXPECT_TRUE(boxes.shown.empty());
 
   outlook.CloseInspector(mail);
@@ -154,14 +156,15 @@ TEST_F(WiringTest, TheSelectionsContactsAreCopiedInOrderAsBlocks) {
   outlook.Select(explorer, {Contact(u"Anna Berg", u"Hauptstr. 1"), Mail(),
                             Contact(u"Carl Dorn", u"Ring 2"), DistList()});
   button.Click();
-  EXPECT_EQ(Copied(), std::vector<Text>{u"Anna Berg\r\nHauptstr. 1\r\n\r\nCarl Dorn\r\nRing 2"});
+  EXPECT_EQ(Copied(), u"Anna Berg\r\nHauptstr. 1\r\n\r\nCarl Dorn\r\nRing 2");
+  EXPECT_EQ(HandOvers(), 1);
 
   for (auto selection : std::vector<std::vector<std::shared_ptr<ol::Item>>>{
            {}, {Mail(), DistList()}, {Contact(u"", u"")}}) {
     outlook.Select(explorer, selection);
     button.Click();
   }
-  EXPECT_EQ(Copied().size(), 1u) << "nothing more to copy";
+  EXPECT_EQ(HandOvers(), 1) << "nothing more to copy";
   EXPECT_TRUE(boxes.shown.empty());
 
   outlook.FailOn("Explorer.Selection", 440);
@@ -211,7 +214,8 @@ TEST_F(WiringTest, ClosingTheLastExplorerKeepsTheWiringWhileAContactWindowIsOpen
   EXPECT_EQ(explorer.subscriptions(), 0);
   EXPECT_EQ(outlook.inspectors().subscriptions(), 1);
   Ours(window.Standard())[0]->Click();
-  EXPECT_EQ(Copied(), std::vector<Text>{u"Anna Berg"});
+  EXPECT_EQ(Copied(), u"Anna Berg");
+  EXPECT_EQ(HandOvers(), 1);
   connect.AddinInstance_OnDisconnection();
   EXPECT_EQ(outlook.References(), 0);
   EXPECT_EQ(outlook.Subscriptions(), 0);
