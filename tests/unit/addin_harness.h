@@ -3,48 +3,35 @@
 #pragma once
 
 #include <algorithm>
-#include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "addin/Connect.h"
 #include "addin/mdlAllgemein.h"
 #include "platform/failure.h"
+#include "tests/fakes/fake_item.h"
 #include "tests/fakes/fake_outlook.h"
 #include "tests/fakes/memory_store.h"
+#include "tests/fakes/page_fakes.h"
 #include "tests/fakes/recording_boxes.h"
 #include "tests/fakes/recording_clipboard.h"
-#include "tests/fakes/page_fakes.h"
 
 namespace vx::test {
 
-// ---- stand-in until the template engine lands ----
-class StandInItem : public ol::Item {
- public:
-  StandInItem(int32_t cls, std::map<Text, Text> fields) : cls_(cls), fields_(std::move(fields)) {}
-  int32_t Class() override { return cls_; }
-  Text GetText(const Text& property) override { return fields_[property]; }
-
- private:
-  int32_t cls_;
-  std::map<Text, Text> fields_;
-};
-// ---- end of stand-ins ----
-
-inline std::shared_ptr<ol::Item> Contact(const Text& fullName, const Text& address) {
-  return std::make_shared<StandInItem>(
-      ol::kClassContact,
-      std::map<Text, Text>{{u"FullName", fullName}, {u"MailingAddress", address}});
+inline std::shared_ptr<ol::Item> Contact(TextView fullName, TextView address) {
+  return fake::MakeContact(fullName, u"", address);
 }
 inline std::shared_ptr<ol::Item> Mail() {
-  return std::make_shared<StandInItem>(ol::kClassMail,
-                                       std::map<Text, Text>{{u"FullName", u"Betreff"}});
+  auto mail = std::make_shared<fake::FakeItem>(ol::kClassMail);
+  mail->Set(u"FullName", u"Betreff");
+  return mail;
 }
 inline std::shared_ptr<ol::Item> DistList() {
-  return std::make_shared<StandInItem>(ol::kClassDistList,
-                                       std::map<Text, Text>{{u"FullName", u"Verteiler"}});
+  auto list = std::make_shared<fake::FakeItem>(ol::kClassDistList);
+  list->Set(u"FullName", u"Verteiler");
+  return list;
 }
 
 struct AddinHarness {
