@@ -8,19 +8,17 @@
 #include "splash/frmSplash.h"
 #include "splash/win32/resource.h"
 
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace vx::win32 {
 
 namespace {
 
 // The module whose resources hold the dialog: the one this code is linked
-// into, not the process's executable.
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
+// into (the add-in or the control library), not the process's executable.
+// The linker's __ImageBase is that module's base address, which is its
+// handle; unlike GetModuleHandleEx it needs nothing newer than Windows 2000.
+HMODULE ThisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 // Fonts of their own; every other control keeps the dialog font.
 struct FontSpec {
