@@ -21,14 +21,14 @@ namespace {
 HMODULE ThisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 // Fonts of their own; every other control keeps the dialog font.
-struct FontSpec {
+struct OwnFont {
   int id;
   const wchar_t* face;
   int hundredthsOfPoint;
   int weight;
 };
 
-constexpr std::array<FontSpec, 9> kFonts{{
+constexpr std::array<OwnFont, 9> kFonts{{
     {IDC_COMPANYPRODUCT, L"Arial", 1800, FW_BOLD},
     {IDC_PRODUCTNAME, L"Arial", 3225, FW_BOLD},
     {IDC_PLATFORM, L"Arial", 1575, FW_BOLD},
@@ -92,13 +92,13 @@ void Showing::SetFonts(HWND dialog) {
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(dialog, screen);
   for (size_t i = 0; i < kFonts.size(); ++i) {
-    const FontSpec& spec = kFonts[i];
-    fonts_[i] = CreateFontW(-MulDiv(spec.hundredthsOfPoint, dpi, 7200), 0, 0, 0, spec.weight,
+    const OwnFont& own = kFonts[i];
+    fonts_[i] = CreateFontW(-MulDiv(own.hundredthsOfPoint, dpi, 7200), 0, 0, 0, own.weight,
                             FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                            spec.face);
+                            own.face);
     if (fonts_[i]) {
-      SendDlgItemMessageW(dialog, spec.id, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), FALSE);
+      SendDlgItemMessageW(dialog, own.id, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i]), FALSE);
     }
   }
 }
