@@ -291,27 +291,26 @@ class BoxWatcher {
  private:
   void Run() {
     while (!stop_) {
-      EnumWindows(
-          [](HWND window, LPARAM self) -> BOOL {
-            DWORD process = 0;
-            wchar_t cls[16] = {};
-            GetWindowThreadProcessId(window, &process);
-            GetClassNameW(window, cls, 16);
-            if (process == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(window)) {
-              wchar_t text[1024] = {};
-              GetDlgItemTextW(window, 0xFFFF, text, 1024);
-              auto watcher = reinterpret_cast<BoxWatcher*>(self);
-              {
-                std::lock_guard<std::mutex> lock(watcher->mutex_);
-                watcher->texts_.push_back(text);
-              }
-              SendMessageW(window, WM_COMMAND, IDOK, 0);
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(this));
+      EnumWindows(&Visit, reinterpret_cast<LPARAM>(this));
       Sleep(20);
     }
+  }
+  static BOOL CALLBACK Visit(HWND window, LPARAM self) {
+    DWORD process = 0;
+    wchar_t cls[16] = {};
+    GetWindowThreadProcessId(window, &process);
+    GetClassNameW(window, cls, 16);
+    if (process == GetCurrentProcessId() && std::wstring(cls) == L"#32770" && IsWindowVisible(window)) {
+      wchar_t text[1024] = {};
+      GetDlgItemTextW(window, 0xFFFF, text, 1024);
+      auto watcher = reinterpret_cast<BoxWatcher*>(self);
+      {
+        std::lock_guard<std::mutex> lock(watcher->mutex_);
+        watcher->texts_.push_back(text);
+      }
+      SendMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
   }
 
   std::atomic<bool> stop_{false};
