@@ -57,10 +57,7 @@ HRESULT Unregister() {
 }  // namespace vx::com
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    vx::win::module::SetHandle(instance);
-    DisableThreadLibraryCalls(instance);
-  }
+  if (reason == DLL_PROCESS_ATTACH) vx::win::module::SetHandle(instance);
   return TRUE;
 }
 
