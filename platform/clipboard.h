@@ -21,16 +21,19 @@ class ClipboardApi {
   virtual ~ClipboardApi() = default;
 
   // The text in the system's ANSI code page, characters it lacks replaced by
-  // the platform's default (WideCharToMultiByte, CP_ACP, no flags).
+  // the platform's default (WideCharToMultiByte, CP_ACP, no flags). Raises a
+  // numbered failure when the text cannot be converted.
   virtual std::string ToAnsi(const Text& text) = 0;
 
   // GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes); null on failure.
   virtual Block Alloc(size_t bytes) = 0;
-  // GlobalLock; null on failure.
+  // GlobalLock; null on failure. The address is good for the block's size
+  // until the matching Unlock.
   virtual void* Lock(Block block) = 0;
   // GlobalUnlock; true when the block is still locked afterwards.
   virtual bool Unlock(Block block) = 0;
-  // GlobalFree, for a block that was not handed to the clipboard.
+  // GlobalFree, for a block that was not handed to the clipboard (locked or
+  // not).
   virtual void Free(Block block) = 0;
 
   // OpenClipboard(0); false when another program holds it.
