@@ -74,6 +74,11 @@ class Tracker {
 
   long addRefs = 0, releases = 0, surplusReleases = 0;
   long advises = 0, unadvises = 0;
+  // Time spent answering IDispatch calls (GetIDsOfNames and Invoke, in
+  // QueryPerformanceCounter ticks) and their number: the host's own share of
+  // whatever a client does.
+  long long dispatchTicks = 0;
+  long dispatchCalls = 0;
 
   // Set when the host ends with references still held outside: the objects
   // are then leaked on purpose, since someone may still call them.
@@ -90,6 +95,24 @@ class Tracker {
   ITypeLib* outlook_ = nullptr;
   ITypeLib* office_ = nullptr;
   bool abandoned_ = false;
+};
+
+// Adds the time of one IDispatch call to the tracker's dispatch share.
+class Timed {
+ public:
+  explicit Timed(Tracker& t) : t_(t) { QueryPerformanceCounter(&start_); }
+  ~Timed() {
+    LARGE_INTEGER end;
+    QueryPerformanceCounter(&end);
+    t_.dispatchTicks += end.QuadPart - start_.QuadPart;
+    ++t_.dispatchCalls;
+  }
+  Timed(const Timed&) = delete;
+  Timed& operator=(const Timed&) = delete;
+
+ private:
+  Tracker& t_;
+  LARGE_INTEGER start_;
 };
 
 // Stores obj (or nothing) in *out with a reference for the caller.
@@ -153,11 +176,13 @@ class Dispatch : public Iface, public IConnectionPointContainer, public ObjectBa
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    Timed timed(tracker_);
     return vtableInfo_->GetIDsOfNames(names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    Timed timed(tracker_);
     return vtableInfo_->Invoke(static_cast<Iface*>(this), id, flags, params, result, excep,
                                argErr);
   }
