@@ -319,11 +319,13 @@ void Host::Startup() {
     if (a.addin) a.addin->OnStartupComplete(&custom);
   }
   SafeArrayDestroy(custom);
+  world_->app->events->Raise(0xF006, {});  // ApplicationEvents.Startup
 }
 
 void Host::Shutdown() {
   if (!started_) return;
   started_ = false;
+  world_->app->events->Raise(0xF007, {});  // ApplicationEvents.Quit
   SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
   for (AddIn& a : addins_) {
     if (a.addin) a.addin->OnBeginShutdown(&custom);

@@ -101,9 +101,11 @@ class Host {
   // entry; those with LoadBehavior 3 are created in-process from their
   // ProgID, asked for IDTExtensibility2 and connected: OnConnection(app,
   // ext_cm_Startup, entry, custom) for each, then OnAddInsUpdate, then
-  // OnStartupComplete. An add-in whose OnConnection fails is released at once.
+  // OnStartupComplete; then ApplicationEvents.Startup. An add-in whose
+  // OnConnection fails is released at once.
   void Startup();
-  // Outlook's end: OnBeginShutdown for each connected add-in, then
+  // Outlook's end: ApplicationEvents.Quit (its place before the add-ins'
+  // notifications is assumed), OnBeginShutdown for each connected add-in, then
   // OnDisconnection(ext_dm_HostShutdown), its entry's Object emptied, the
   // add-in released. Windows stay as they are.
   void Shutdown();

@@ -67,6 +67,12 @@ class TestAddIn : public vx::win::IDTExtensibility2 {
       Put(entry.value.object(), L"Object", Var::Object(this));
     }
     if (behaviour_.subscribe) {
+      IConnectionPointContainer* appPoints = nullptr;
+      app->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&appPoints));
+      appPoints->FindConnectionPoint(DIID_ApplicationEvents, &appPoint_);
+      appPoints->Release();
+      appSink_.calls = &calls;
+      appPoint_->Advise(&appSink_, &appCookie_);
       Call explorer = Method(app, L"ActiveExplorer");
       explorer_ = explorer.value.object();
       explorer_->AddRef();
@@ -86,6 +92,11 @@ class TestAddIn : public vx::win::IDTExtensibility2 {
       point_->Unadvise(cookie_);
       point_->Release();
       point_ = nullptr;
+    }
+    if (appPoint_) {
+      appPoint_->Unadvise(appCookie_);
+      appPoint_->Release();
+      appPoint_ = nullptr;
     }
     if (explorer_ && !behaviour_.leakExplorer) {
       explorer_->Release();
@@ -129,6 +140,24 @@ class TestAddIn : public vx::win::IDTExtensibility2 {
       return S_OK;
     }
   } sink_;
+  // Records ApplicationEvents Startup and Quit among the calls.
+  struct AppSink : Sink {
+    std::vector<std::wstring>* calls = nullptr;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+      *ppv = (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_ApplicationEvents)
+                 ? this
+                 : nullptr;
+      return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                     EXCEPINFO*, UINT*) override {
+      if (id == 0xF006) calls->push_back(L"Startup");
+      if (id == 0xF007) calls->push_back(L"Quit");
+      return S_OK;
+    }
+  } appSink_;
+  IConnectionPoint* appPoint_ = nullptr;
+  DWORD appCookie_ = 0;
   Behaviour behaviour_;
   IDispatch* explorer_ = nullptr;
   IConnectionPoint* point_ = nullptr;
@@ -198,8 +227,8 @@ TEST(HostLoadsAddIns, InOutlooksOrderAndLetsGoAtShutdown) {
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(served.created, 1);
   ASSERT_EQ(a->connected, S_OK) << a->loadBehavior << " " << std::hex << a->created;
-  EXPECT_EQ(addin.calls,
-            (std::vector<std::wstring>{L"OnConnection", L"OnAddInsUpdate", L"OnStartupComplete"}));
+  EXPECT_EQ(addin.calls, (std::vector<std::wstring>{L"OnConnection", L"OnAddInsUpdate",
+                                                     L"OnStartupComplete", L"Startup"}));
   EXPECT_EQ(addin.connectMode, vx::win::ext_cm_Startup);
   EXPECT_TRUE(addin.customIsArray);
   // AddInInst is this add-in's COMAddIns entry, where it published itself.
@@ -207,13 +236,14 @@ TEST(HostLoadsAddIns, InOutlooksOrderAndLetsGoAtShutdown) {
   EXPECT_EQ(Get(addin.addInInst, L"ProgId").value.text(), kProgId);
   EXPECT_EQ(a->entry->object, static_cast<IDispatch*>(&addin));
   EXPECT_TRUE(a->entry->connected);
-  EXPECT_EQ(host.Subscriptions(), 1);
+  EXPECT_EQ(host.Subscriptions(), 2);
   EXPECT_EQ(e->refs(), 1);
 
   host.Shutdown();
-  EXPECT_EQ(addin.calls.size(), 5u);
-  EXPECT_EQ(addin.calls[3], L"OnBeginShutdown");
-  EXPECT_EQ(addin.calls[4], L"OnDisconnection");
+  ASSERT_EQ(addin.calls.size(), 7u);
+  EXPECT_EQ(addin.calls[4], L"Quit");
+  EXPECT_EQ(addin.calls[5], L"OnBeginShutdown");
+  EXPECT_EQ(addin.calls[6], L"OnDisconnection");
   EXPECT_EQ(addin.disconnectMode, vx::win::ext_dm_HostShutdown);
   EXPECT_EQ(a->entry->object, nullptr);  // the entry's Object emptied
   EXPECT_EQ(addin.refs, 0);              // the host let go of the add-in
