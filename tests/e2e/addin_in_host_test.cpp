@@ -276,6 +276,45 @@ TEST_F(VelloxInHost, AfterDisconnectionItHoldsNothing) {
   EXPECT_EQ(AddinCanUnloadNow(), S_OK);
 }
 
+TEST_F(VelloxInHost, StartWithAContactWindowButNoExplorerReportsTheMissingExplorer) {
+  Returning();
+  InspectorObj* window = host_->OpenInspector(anna_->AsDispatch());
+  host_->Startup();
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].prompt,
+            L"91: Objektvariable oder With-Blockvariable nicht festgelegt\r\n\r\n"
+            L" in procedure myOlExp_FolderSwitch of Klassenmodul Klasse1");
+  EXPECT_EQ(boxes[0].title, L"Vellox");
+  EXPECT_FALSE(boxes[0].icon);
+  // Connected all the same: published, and the next contact window gets its button.
+  EXPECT_NE(Vellox().entry->object, nullptr);
+  EXPECT_EQ(Button(window->bars), nullptr);
+  InspectorObj* next = host_->OpenInspector(juergen_->AsDispatch());
+  ASSERT_NE(Button(next->bars), nullptr);
+  ASSERT_TRUE(host_->Click(next->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(), "J\xFCrgen Wei\xDF\r\nK\xF6nigsallee 12\r\n40212 D\xFCsseldorf");
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+}
+
+TEST_F(VelloxInHost, ClosingTheLastExplorerKeepsTheWiringWhileAContactWindowIsOpen) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  InspectorObj* window = host_->OpenInspector(anna_->AsDispatch());
+  long subscribed = host_->Subscriptions();
+  host_->CloseExplorer(explorer);
+  EXPECT_EQ(host_->world().inspectors->events->subscriptions(), 1);
+  EXPECT_GT(host_->Subscriptions(), 0);
+  EXPECT_LE(host_->Subscriptions(), subscribed);
+  ASSERT_TRUE(host_->Click(window->bars, kCaption));
+  EXPECT_TRUE(Host::ClipboardText().starts_with("Anna M\xFCller\r\n"));
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+  EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+}
+
 TEST_F(VelloxInHost, ClosingTheLastExplorerWithoutWindowsReleasesEarly) {
   Returning();
   ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
