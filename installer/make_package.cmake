@@ -1,0 +1,55 @@
+# Builds one setup package (run by CMakeLists.txt with cmake -P):
+#   -DWIXL= -DMSIBUILD= -DWXS=<Vellox.wxs> -DARCH=x86|x64 -DDIST=<folder of the
+#   stripped libraries> -DFILES=<File table keys to register, comma-separated> -DOUT=<package>
+# wixl writes the package; msibuild then adds what wixl cannot author: the
+# SelfReg table with one row per library and the two standard actions that
+# call DllRegisterServer at installation and DllUnregisterServer at removal,
+# and the German language in the summary's template.
+cmake_minimum_required(VERSION 3.25)
+foreach(var WIXL MSIBUILD WXS ARCH DIST FILES OUT)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} not given")
+  endif()
+endforeach()
+
+function(run)
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${DIST} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    file(REMOVE ${tmp})
+    message(FATAL_ERROR "${ARGN}\n${out}")
+  endif()
+endfunction()
+
+string(REPLACE "," ";" FILES "${FILES}")
+if("VelloxOcx" IN_LIST FILES)
+  set(ocx yes)
+else()
+  set(ocx no)
+endif()
+set(tmp ${OUT}.tmp)
+file(REMOVE ${tmp})
+run(${WIXL} -a ${ARCH} -D Arch=${ARCH} -D Ocx=${ocx} -o ${tmp} ${WXS})
+
+# Standard sequence numbers: unregister before the files go (RemoveFiles 3500),
+# register after they are in place and the registry is written (5000).
+run(${MSIBUILD} ${tmp} -q "CREATE TABLE `SelfReg` (`File_` CHAR(72) NOT NULL, `Cost` SHORT PRIMARY KEY `File_`)")
+foreach(file ${FILES})
+  run(${MSIBUILD} ${tmp} -q "INSERT INTO `SelfReg` (`File_`) VALUES ('${file}')")
+endforeach()
+run(${MSIBUILD} ${tmp}
+  -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('SelfUnregModules', 2200)"
+  -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('SelfRegModules', 6500)")
+if(ARCH STREQUAL "x64")
+  set(platform x64)
+else()
+  set(platform Intel)
+endif()
+# Called directly: run() would split "<platform>;1031" at its semicolon.
+execute_process(COMMAND ${MSIBUILD} ${tmp}
+  -s "Vellox: Outlook-Add-In, das die ausgewählte Adresse in die Zwischenablage kopiert" Vellox "${platform};1031"
+  RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  file(REMOVE ${tmp})
+  message(FATAL_ERROR "msibuild -s failed")
+endif()
+file(RENAME ${tmp} ${OUT})
