@@ -24,6 +24,16 @@ ULONG ObjectBase::CountRelease() {
   return static_cast<ULONG>(--refs_);
 }
 
+HRESULT FailedCall(Tracker& tracker, EXCEPINFO* excep) {
+  ++tracker.failedCalls;
+  if (!excep) return E_FAIL;
+  *excep = EXCEPINFO{};
+  excep->bstrSource = SysAllocString(L"Microsoft Outlook");
+  excep->bstrDescription = SysAllocString(L"Der Vorgang ist fehlgeschlagen.");
+  excep->scode = E_FAIL;
+  return DISP_E_EXCEPTION;
+}
+
 // Where the build put the stand-in libraries (DOS paths, set by CMake).
 const wchar_t* OutlookTypeLibPath() { return VX_OUTLOOK9_TLB_PATH; }
 const wchar_t* OfficeTypeLibPath() { return VX_OFFICE9_TLB_PATH; }

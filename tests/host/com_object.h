@@ -79,6 +79,12 @@ class Tracker {
   // whatever a client does.
   long long dispatchTicks = 0;
   long dispatchCalls = 0;
+  // While set, every IDispatch::Invoke on a host object fails as a broken
+  // Outlook would: DISP_E_EXCEPTION with E_FAIL and Outlook's description.
+  // Names still resolve, and IUnknown and connection points keep working, so
+  // that releases and Unadvise are still counted.
+  bool failing = false;
+  long failedCalls = 0;
 
   // Set when the host ends with references still held outside: the objects
   // are then leaked on purpose, since someone may still call them.
@@ -125,6 +131,9 @@ HRESULT Out(T* obj, U** out) {
 }
 
 HRESULT OutText(const std::wstring& text, BSTR* out);
+
+// The answer of a call while the tracker is failing (counted there).
+HRESULT FailedCall(Tracker& tracker, EXCEPINFO* excep);
 
 class ConnectionPoint;
 
@@ -182,6 +191,7 @@ class Dispatch : public Iface, public IConnectionPointContainer, public ObjectBa
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (tracker_.failing) return FailedCall(tracker_, excep);
     Timed timed(tracker_);
     return vtableInfo_->Invoke(static_cast<Iface*>(this), id, flags, params, result, excep,
                                argErr);

@@ -341,6 +341,52 @@ void Host::Shutdown() {
   SafeArrayDestroy(custom);
 }
 
+HRESULT Host::ConnectAddIn(const std::wstring& progId) {
+  for (AddIn& a : addins_) {
+    if (a.progId != progId || a.addin) continue;
+    CLSID clsid{};
+    IUnknown* unknown = nullptr;
+    a.created = CLSIDFromProgID(a.progId.c_str(), &clsid);
+    if (SUCCEEDED(a.created)) {
+      a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   reinterpret_cast<void**>(&unknown));
+    }
+    if (SUCCEEDED(a.created)) {
+      a.created = unknown->QueryInterface(vx::win::IID_IDTExtensibility2,
+                                          reinterpret_cast<void**>(&a.addin));
+      unknown->Release();
+    }
+    if (FAILED(a.created)) return a.created;
+    SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    a.connected = a.addin->OnConnection(static_cast<_Application*>(world_->app),
+                                        vx::win::ext_cm_AfterStartup,
+                                        static_cast<COMAddIn*>(a.entry), &custom);
+    if (a.connected == S_OK) {
+      a.entry->connected = true;
+      a.addin->OnAddInsUpdate(&custom);
+    } else {
+      a.addin->Release();
+      a.addin = nullptr;
+    }
+    SafeArrayDestroy(custom);
+    return a.connected;
+  }
+  return S_FALSE;
+}
+
+void Host::DisconnectAddIn(const std::wstring& progId) {
+  for (AddIn& a : addins_) {
+    if (a.progId != progId || !a.addin) continue;
+    SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+    a.addin->OnDisconnection(vx::win::ext_dm_UserClosed, &custom);
+    SafeArrayDestroy(custom);
+    a.entry->SetObject(nullptr);
+    a.entry->connected = false;
+    a.addin->Release();
+    a.addin = nullptr;
+  }
+}
+
 // ---- clipboard ----
 
 std::string Host::ClipboardText() {

@@ -110,6 +110,20 @@ class Host {
   // add-in released. Windows stay as they are.
   void Shutdown();
   const std::vector<AddIn>& AddIns() const { return addins_; }
+  // The user ticks / unticks an add-in in the COM add-ins dialog of the
+  // running host: a disconnected add-in entry found at Startup is created
+  // and connected (OnConnection(app, ext_cm_AfterStartup, entry, custom),
+  // then OnAddInsUpdate), or a connected one disconnected
+  // (OnDisconnection(ext_dm_UserClosed), entry's Object emptied, released).
+  // The result is OnConnection's, or S_FALSE when there was nothing to do.
+  HRESULT ConnectAddIn(const std::wstring& progId);
+  void DisconnectAddIn(const std::wstring& progId);
+
+  // ---- a broken Outlook ----
+  // While on, every call an add-in makes through IDispatch on the host's
+  // objects fails (Tracker::failing). The host's own actions and its events
+  // go on as before.
+  void FailEveryCall(bool on) { world_->tracker.failing = on; }
 
   // ---- clipboard (any thread of the process) ----
   static std::string ClipboardText();      // CF_TEXT bytes without the final NUL; "" if none
