@@ -36,6 +36,50 @@ run(${MSIBUILD} ${tmp} -q "CREATE TABLE `SelfReg` (`File_` CHAR(72) NOT NULL, `C
 foreach(file ${FILES})
   run(${MSIBUILD} ${tmp} -q "INSERT INTO `SelfReg` (`File_`) VALUES ('${file}')")
 endforeach()
+
+# wixl leaves the File table's Version empty, which makes Windows Installer
+# treat the libraries as unversioned data files (replaced by date, not by
+# version). The version is the fixed file version of the library's own
+# version resource (VS_FIXEDFILEINFO, signature FEEF04BD).
+function(file_version path out)
+  file(READ ${path} hex HEX)
+  string(FIND "${hex}" "bd04effe" at)
+  while(at GREATER_EQUAL 0 AND NOT at MATCHES "[02468]$")
+    # Only a position on a byte boundary is a match.
+    math(EXPR next "${at} + 1")
+    string(SUBSTRING "${hex}" ${next} -1 rest)
+    string(FIND "${rest}" "bd04effe" found)
+    if(found LESS 0)
+      set(at -1)
+    else()
+      math(EXPR at "${next} + ${found}")
+    endif()
+  endwhile()
+  if(at LESS 0)
+    message(FATAL_ERROR "${path} has no version resource")
+  endif()
+  math(EXPR at "${at} + 16")
+  string(SUBSTRING "${hex}" ${at} 16 words)  # dwFileVersionMS, dwFileVersionLS
+  set(parts)
+  foreach(offset 4 0 12 8)  # little-endian 16-bit halves: high word first
+    string(SUBSTRING "${words}" ${offset} 4 half)
+    string(SUBSTRING "${half}" 2 2 high)
+    string(SUBSTRING "${half}" 0 2 low)
+    math(EXPR number "0x${high}${low}")
+    list(APPEND parts ${number})
+  endforeach()
+  list(JOIN parts "." version)
+  set(${out} ${version} PARENT_SCOPE)
+endfunction()
+set(names VelloxDll Vellox.DLL VelloxOcx Vellox.ocx)
+foreach(file ${FILES})
+  list(FIND names ${file} i)
+  math(EXPR i "${i} + 1")
+  list(GET names ${i} name)
+  file_version(${DIST}/${name} version)
+  run(${MSIBUILD} ${tmp}
+    -q "UPDATE `File` SET `Version` = '${version}', `Language` = '1031' WHERE `File` = '${file}'")
+endforeach()
 run(${MSIBUILD} ${tmp}
   -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('SelfUnregModules', 2200)"
   -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('SelfRegModules', 6500)")
