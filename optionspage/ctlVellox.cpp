@@ -12,8 +12,6 @@ namespace {
 
 constexpr TextView kConnectProgId = u"Vellorian.Connect";
 constexpr TextView kReReadSettings = u"ReReadSettings";
-constexpr TextView kNoTemplateMessage =
-    u"In der Registry wurde kein Adressformat gefunden, verwende Standardformat.";
 constexpr TextView kColumnText = u"egal";
 constexpr TextView kToolTip = u" Sie können zusätzlichen Text direkt in die Zeilen schreiben";
 
@@ -112,14 +110,11 @@ void ctlVellox::UserControl_Terminate() {
 
 void ctlVellox::ReadAdressFormat() {
   Guarded(services_.boxes, SettingsBox(u"ReadAdressFormat"), [&] {
-    SettingsStore& store = services_.store;
-    const Text app(layout::kApplication);
-    const Text section(layout::kAdressFormat);
-    std::vector<SettingEntry> entries = store.GetAllSettings(app, section);
+    std::vector<SettingEntry> entries = ReadTemplateEntries(services_.store);
     if (entries.empty()) {
       services_.boxes.Show(Text(kNoTemplateMessage), mb::kCritical, Text(kAppTitle));
       SaveInitialSettings();
-      entries = store.GetAllSettings(app, section);
+      entries = ReadTemplateEntries(services_.store);
     }
     page::ListItems& items = controls_.lvConfig.ListItems();
     items.Clear();

@@ -32,6 +32,10 @@ void WriteInitialSettings(SettingsStore& store) {
   }
 }
 
+std::vector<SettingEntry> ReadTemplateEntries(SettingsStore& store) {
+  return store.GetAllSettings(Text(layout::kApplication), Text(layout::kAdressFormat));
+}
+
 namespace {
 
 // A setting text read as a number: blanks around it, an optional sign, digits

@@ -79,6 +79,15 @@ inline constexpr TextView kDefaultTemplate[] = {u"<FullName>", u"<CompanyName>",
 // this order. A failed write raises; later writes do not happen.
 void WriteInitialSettings(SettingsStore& store);
 
+// The entries of section "AdressFormat" in the store's order; empty when no
+// template is stored. Raises when the store cannot be read.
+std::vector<SettingEntry> ReadTemplateEntries(SettingsStore& store);
+
+// The prompt shown (critical icon, the application title) when the store
+// holds no template, before the defaults are written.
+inline constexpr TextView kNoTemplateMessage =
+    u"In der Registry wurde kein Adressformat gefunden, verwende Standardformat.";
+
 // Reads "Startup"/key (default "1") as a number and tells whether it is 1.
 // A value that is not a number is failure 13.
 bool SettingIsOne(SettingsStore& store, TextView key);

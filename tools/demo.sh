@@ -8,6 +8,7 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
-tools/wine-prefix.sh "$PWD/build/win64/wineprefix"
+export WINEPREFIX="$PWD/build/win64/wineprefix"
+tools/wine-prefix.sh "$WINEPREFIX"
 xvfb-run -a -s "-screen 0 1280x1024x24" cmake/wine-run.sh build/win64/tests/demo/vellox_demo.exe
-tools/wine-prefix.sh "$PWD/build/win64/wineprefix" stop
+tools/wine-prefix.sh "$WINEPREFIX" stop
