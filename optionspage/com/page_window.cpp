@@ -90,6 +90,8 @@ class Win32ListItem final : public page::ListItem {
 
 }  // namespace
 
+void UnregisterPageWindowClass(HINSTANCE module) { UnregisterClassW(kClassName, module); }
+
 int TwipsToPixelsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440); }
 int TwipsToPixelsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440); }
 int PixelsToTwipsX(int pixels) { return MulDiv(pixels, 1440, ScreenDpi(LOGPIXELSX)); }

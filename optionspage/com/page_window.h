@@ -33,6 +33,10 @@ inline constexpr int kBtnAbout = 108;
 inline constexpr int kPageWidthTwips = 5715;
 inline constexpr int kPageHeightTwips = 5370;
 
+// Removes the page window's class again (the library is being unloaded):
+// a class registered by a library outlives the library otherwise.
+void UnregisterPageWindowClass(HINSTANCE module);
+
 // Twips to pixels of the screen and back (15 twips a pixel at 96 dpi).
 int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
