@@ -1,5 +1,8 @@
 #include "addin/clsVellox.h"
 
+#include "platform/failure.h"
+#include "platform/report.h"
+
 namespace vx {
 
 // The event sinks of clsVellox: each forwards one source's events to the
@@ -63,16 +66,121 @@ clsVellox::clsVellox(mdlAllgemein& module)
 
 clsVellox::~clsVellox() = default;
 
-// ---- wiring (InitOutlookEvents, handlers, ReleaseOutlookEvents) ----
-// TODO(wiring): the event wiring goes here.
-void clsVellox::InitOutlookEvents(const std::shared_ptr<ol::Application>&) {}
-void clsVellox::ReleaseOutlookEvents() {}
-void clsVellox::myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>&) {}
-void clsVellox::myOlExp_FolderSwitch() {}
-void clsVellox::myOlExp_Close() {}
-void clsVellox::myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {}
-void clsVellox::myOLExpButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {}
-void clsVellox::myOLNS_OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>&,
-                                       const std::shared_ptr<ol::Folder>&) {}
+// ---- wiring ----
+
+namespace {
+
+constexpr TextView kButtonCaption = u"&Zwischenablage";
+constexpr TextView kButtonTooltip = u"Adresse in die Zwischenablage kopieren";
+constexpr TextView kPageProgId = u"Vellox.ctlVellox";
+constexpr TextView kPageTitle = u"Adresse kopieren";
+
+bool IsContact(const std::shared_ptr<ol::Item>& item) {
+  return Need(item).Class() == ol::kClassContact;
+}
+
+}  // namespace
+
+void clsVellox::InitOutlookEvents(const std::shared_ptr<ol::Application>& app) {
+  objOutlook.Set(app);
+  module_.gobjOutlook = app;
+  myOLNS.Set(Need(app).GetNamespace(u"MAPI"));
+  myOLInsp.Set(Need(objOutlook.get()).Inspectors());
+  myOlExp.Set(Need(objOutlook.get()).ActiveExplorer());
+  myOlExp_FolderSwitch();
+}
+
+void clsVellox::ReleaseOutlookEvents() {
+  ResumeNext([&] { myOLInsp.Empty(); });
+  ResumeNext([&] { myOlExp.Empty(); });
+  ResumeNext([&] { myOLInspButton.Empty(); });
+  ResumeNext([&] { myOLExpButton.Empty(); });
+  ResumeNext([&] { myOLCommandBar.reset(); });
+  ResumeNext([&] { myOLNS.Empty(); });
+  ResumeNext([&] { module_.gobjOutlook.reset(); });
+  ResumeNext([&] { objOutlook.Empty(); });
+}
+
+void clsVellox::myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Inspector) {
+  Guarded(module_.services.boxes, GermanBox(u"myOLInsp_NewInspector", u"Klassenmodul", u"clsVellox"),
+          [&] {
+            if (!IsContact(Need(Inspector).CurrentItem())) return;
+            myOLCommandBar = Need(Inspector->CommandBars()).Item(u"Standard");
+            myOLInspButton.Empty();
+            myOLInspButton.Set(Need(Need(myOLCommandBar).Controls()).Add(ol::kControlButton, true));
+            ol::CommandBarButton& button = Need(myOLInspButton.get());
+            button.SetCaption(Text(kButtonCaption));
+            button.SetTooltipText(Text(kButtonTooltip));
+            button.SetVisible(true);
+          });
+}
+
+void clsVellox::myOlExp_FolderSwitch() {
+  Guarded(module_.services.boxes,
+          EnglishBox(u" in procedure myOlExp_FolderSwitch of Klassenmodul Klasse1"), [&] {
+            myOLCommandBar = Need(Need(myOlExp.get()).CommandBars()).Item(u"Standard");
+            // The button this bar already carries, if any; a bar without it
+            // (first switch, removed by the user, another explorer) gets a
+            // new one below.
+            int32_t lookup = ResumeNext([&] {
+              ol::CommandBar& bar = Need(myOLCommandBar);
+              myOLExpButton.Set(bar.FindControl(
+                  ol::kControlButton, Need(Need(bar.Controls()).Item(Text(kButtonCaption))).Id()));
+            });
+            if (lookup == fail::kInvalidArgument) myOLExpButton.Empty();
+            if (!myOLExpButton) {
+              myOLExpButton.Set(
+                  Need(Need(myOLCommandBar).Controls()).Add(ol::kControlButton, true));
+              ol::CommandBarButton& added = Need(myOLExpButton.get());
+              added.SetCaption(Text(kButtonCaption));
+              added.SetTooltipText(Text(kButtonTooltip));
+            }
+            bool contacts =
+                Need(Need(myOlExp.get()).CurrentFolder()).DefaultItemType() == ol::kItemTypeContact;
+            Need(myOLExpButton.get()).SetVisible(contacts);
+          });
+}
+
+void clsVellox::myOlExp_Close() {
+  ResumeNext([&] { myOlExp.Set(Need(module_.gobjOutlook).ActiveExplorer()); });
+  ResumeNext([&] {
+    if (!myOlExp && Need(Need(module_.gobjOutlook).Inspectors()).Count() == 0) {
+      ReleaseOutlookEvents();
+    }
+  });
+}
+
+void clsVellox::myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {
+  Guarded(module_.services.boxes,
+          EnglishBox(u" in procedure myOLInspButton_Click of VBA Dokument DieseOutlookSitzung"), [&] {
+            auto item = Need(Need(module_.gobjOutlook).ActiveInspector()).CurrentItem();
+            if (!IsContact(item)) return;
+            if (auto text = BuildAddressText({item})) module_.ClipBoard_SetText(*text);
+          });
+}
+
+void clsVellox::myOLExpButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {
+  Guarded(module_.services.boxes,
+          EnglishBox(u" in procedure myOLExpButton_Click of Klassenmodul Klasse1"), [&] {
+            auto selection = Need(myOlExp.get()).Selection();
+            int32_t count = Need(selection).Count();
+            std::vector<std::shared_ptr<ol::Item>> contacts;
+            for (int32_t i = 1; i <= count; ++i) {
+              auto item = selection->Item(i);
+              if (IsContact(item)) contacts.push_back(std::move(item));
+            }
+            if (contacts.empty()) return;
+            if (auto text = BuildAddressText(contacts)) module_.ClipBoard_SetText(*text);
+          });
+}
+
+void clsVellox::myOLNS_OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>& Pages,
+                                       const std::shared_ptr<ol::Folder>& Folder) {
+  ResumeNext([&] {
+    if (Need(Folder).DefaultItemType() == ol::kItemTypeContact) {
+      Need(Pages).Add(Text(kPageProgId), Text(kPageTitle));
+    }
+  });
+}
 
 }  // namespace vx

@@ -119,6 +119,7 @@ std::shared_ptr<page::PropertyPageSite> FakeUserControl::ParentAsPropertyPageSit
 void FakeSplash::ShowModal(intptr_t owner) {
   if (failShow) Raise(failShow);
   owners.push_back(owner);
+  if (onShow) onShow();
 }
 
 }  // namespace vx::fake

@@ -113,6 +113,7 @@ class FakeSplash : public SplashWindow {
   void ShowModal(intptr_t owner) override;
   std::vector<intptr_t> owners;  // one per showing
   int32_t failShow = 0;
+  std::function<void()> onShow;  // runs while the window is up
 };
 
 }  // namespace vx::fake

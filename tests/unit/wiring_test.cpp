@@ -1,0 +1,237 @@
+// clsVellox: buttons on folder and contact windows, clicks, the options page
+// and the release of Outlook's objects, driven through Outlook's events.
+#include <gtest/gtest.h>
+
+#include "tests/unit/addin_harness.h"
+
+namespace vx::test {
+namespace {
+
+constexpr TextView kCaption = u"&Zwischenablage";
+
+class WiringTest : public ::testing::Test, public AddinHarness {
+ protected:
+  void SetUp() override { Seasoned(); }
+  static std::vector<fake::FakeButton*> Ours(fake::FakeCommandBar& bar) {
+    return bar.Captioned(Text(kCaption));
+  }
+};
+
+// ---- the folder window's button ----
+
+TEST_F(WiringTest, OneExplorerButtonShownInContactFoldersOnlyAndNeverAddedTwice) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  auto buttons = Ours(explorer.Standard());
+  ASSERT_EQ(buttons.size(), 1u);
+  fake::FakeButton& button = *buttons[0];
+  EXPECT_EQ(button.type(), 1);
+  EXPECT_TRUE(button.temporary());
+  EXPECT_EQ(button.tooltip(), u"Adresse in die Zwischenablage kopieren");
+  EXPECT_TRUE(button.visible());
+  EXPECT_EQ(button.subscriptions(), 1);
+
+  outlook.SwitchFolder(explorer, inbox);
+  EXPECT_FALSE(button.visible());
+  outlook.SwitchFolder(explorer, contacts);
+  EXPECT_TRUE(button.visible());
+  EXPECT_EQ(explorer.Standard().buttons().size(), 1u);
+  EXPECT_EQ(button.subscriptions(), 1);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(WiringTest, AButtonRemovedByTheUserComesBackAtTheNextSwitch) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  explorer.Standard().Put(1, 2521, u"&Drucken");
+  Connected();
+  fake::FakeButton& removed = *Ours(explorer.Standard())[0];
+  explorer.Standard().Remove(removed);
+  outlook.SwitchFolder(explorer, contacts);
+  auto buttons = Ours(explorer.Standard());
+  ASSERT_EQ(buttons.size(), 1u);
+  EXPECT_NE(buttons[0], &removed);
+  EXPECT_EQ(explorer.Standard().buttons().back().get(), buttons[0]) << "added at the end";
+  EXPECT_TRUE(buttons[0]->visible());
+  EXPECT_EQ(buttons[0]->subscriptions(), 1);
+  EXPECT_EQ(removed.subscriptions(), 0);
+  EXPECT_EQ(outlook.ReferencesTo(removed), 0);
+}
+
+TEST_F(WiringTest, ALookupFailureOtherThanNoSuchCaptionKeepsTheButton) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeButton& button = *Ours(explorer.Standard())[0];
+  outlook.FailOn("CommandBarControls.Item", 440);
+  outlook.SwitchFolder(explorer, inbox);
+  EXPECT_EQ(explorer.Standard().buttons().size(), 1u);
+  EXPECT_FALSE(button.visible());
+  EXPECT_EQ(button.subscriptions(), 1);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(WiringTest, AContactWindowWithoutExplorerReportsTheMissingExplorer) {
+  fake::FakeInspector& early = outlook.OpenInspector(Contact(u"Anna Berg", u""));
+  Connected();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].prompt,
+            u"91: Objektvariable oder With-Blockvariable nicht festgelegt\r\n\r\n"
+            u" in procedure myOlExp_FolderSwitch of Klassenmodul Klasse1");
+  EXPECT_EQ(boxes.shown[0].style, 0);
+  EXPECT_EQ(boxes.shown[0].title, u"Vellox");
+  EXPECT_TRUE(early.Standard().buttons().empty()) << "already open when connecting";
+  EXPECT_EQ(entry.object(), self);
+  fake::FakeInspector& later = outlook.OpenInspector(Contact(u"Carl Dorn", u""));
+  EXPECT_EQ(Ours(later.Standard()).size(), 1u);
+}
+
+// ---- contact windows ----
+
+TEST_F(WiringTest, EachNewContactWindowGetsAButtonAndTheNewestIsTheOneHeld) {
+  outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeInspector& first = outlook.OpenInspector(Contact(u"Anna Berg", u""));
+  fake::FakeInspector& mail = outlook.OpenInspector(Mail());
+  fake::FakeInspector& list = outlook.OpenInspector(DistList());
+  fake::FakeInspector& second = outlook.OpenInspector(Contact(u"Carl Dorn", u""));
+  EXPECT_TRUE(mail.Standard().buttons().empty());
+  EXPECT_TRUE(list.Standard().buttons().empty());
+  ASSERT_EQ(Ours(first.Standard()).size(), 1u);
+  ASSERT_EQ(Ours(second.Standard()).size(), 1u);
+  fake::FakeButton& old = *Ours(first.Standard())[0];
+  fake::FakeButton& held = *Ours(second.Standard())[0];
+  EXPECT_TRUE(held.visible());
+  EXPECT_TRUE(held.temporary());
+  EXPECT_EQ(held.tooltip(), u"Adresse in die Zwischenablage kopieren");
+  EXPECT_EQ(held.subscriptions(), 1);
+  EXPECT_EQ(old.subscriptions(), 0);
+  EXPECT_EQ(outlook.ReferencesTo(old), 0);
+
+  held.Click();
+  EXPECT_EQ(Copied(), u"Carl Dorn");
+  EXPECT_EQ(HandOvers(), 1);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(WiringTest, ANewContactWindowThatFailsIsReportedByTheHandler) {
+  outlook.OpenExplorer(contacts);
+  Connected();
+  outlook.FailOn("Inspector.CommandBars", 440);
+  outlook.OpenInspector(Contact(u"Anna Berg", u""));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].prompt,
+            Prompt(440, u" in Funktion 'myOLInsp_NewInspector' von Klassenmodul 'clsVellox'"));
+  EXPECT_EQ(boxes.shown[0].style, 16);
+  EXPECT_EQ(boxes.shown[0].title, u"myOLInsp_NewInspector");
+}
+
+TEST_F(WiringTest, TheContactWindowButtonCopiesTheFrontWindowsContactOnly) {
+  outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeInspector& window = outlook.OpenInspector(Contact(u"Anna Berg", u"Hauptstr. 1\r\n12345 Ort"));
+  fake::FakeButton& button = *Ours(window.Standard())[0];
+  button.Click();
+  EXPECT_EQ(Copied(), u"Anna Berg\r\nHauptstr. 1\r\n12345 Ort");
+  EXPECT_EQ(HandOvers(), 1);
+
+  fake::FakeInspector& mail = outlook.OpenInspector(Mail());
+  button.Click();  // the front window shows a mail
+  EXPECT_EQ(HandOvers(), 1);
+  EXPECT_TRUE(boxes.shown.empty());
+
+  outlook.CloseInspector(mail);
+  outlook.CloseInspector(window);
+  button.Click();  // no window left in front
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].prompt,
+            Prompt(91, u" in procedure myOLInspButton_Click of VBA Dokument DieseOutlookSitzung"));
+  EXPECT_EQ(boxes.shown[0].title, u"Vellox");
+}
+
+// ---- the folder window's click ----
+
+TEST_F(WiringTest, TheSelectionsContactsAreCopiedInOrderAsBlocks) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeButton& button = *Ours(explorer.Standard())[0];
+  outlook.Select(explorer, {Contact(u"Anna Berg", u"Hauptstr. 1"), Mail(),
+                            Contact(u"Carl Dorn", u"Ring 2"), DistList()});
+  button.Click();
+  EXPECT_EQ(Copied(), u"Anna Berg\r\nHauptstr. 1\r\n\r\nCarl Dorn\r\nRing 2");
+  EXPECT_EQ(HandOvers(), 1);
+
+  for (auto selection : std::vector<std::vector<std::shared_ptr<ol::Item>>>{
+           {}, {Mail(), DistList()}, {Contact(u"", u"")}}) {
+    outlook.Select(explorer, selection);
+    button.Click();
+  }
+  EXPECT_EQ(HandOvers(), 1) << "nothing more to copy";
+  EXPECT_TRUE(boxes.shown.empty());
+
+  outlook.FailOn("Explorer.Selection", 440);
+  button.Click();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].prompt,
+            Prompt(440, u" in procedure myOLExpButton_Click of Klassenmodul Klasse1"));
+}
+
+// ---- the options page ----
+
+TEST_F(WiringTest, ContactFoldersGetTheOptionsPageOthersNone) {
+  outlook.OpenExplorer(contacts);
+  Connected();
+  auto& forContacts = outlook.OpenFolderProperties(contacts);
+  ASSERT_EQ(forContacts.added().size(), 1u);
+  EXPECT_EQ(forContacts.added()[0].page, u"Vellox.ctlVellox");
+  EXPECT_EQ(forContacts.added()[0].title, u"Adresse kopieren");
+  EXPECT_TRUE(outlook.OpenFolderProperties(inbox).added().empty());
+
+  outlook.FailOn("Folder.DefaultItemType", 440);
+  EXPECT_TRUE(outlook.OpenFolderProperties(contacts).added().empty());
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// ---- closing folder windows ----
+
+TEST_F(WiringTest, ClosingAnExplorerTracksTheNextOneWhichGetsItsButtonAtItsSwitch) {
+  fake::FakeExplorer& older = outlook.OpenExplorer(inbox);
+  fake::FakeExplorer& front = outlook.OpenExplorer(contacts);
+  Connected();
+  outlook.CloseExplorer(front);
+  EXPECT_EQ(front.subscriptions(), 0);
+  EXPECT_EQ(older.subscriptions(), 1);
+  EXPECT_TRUE(older.Standard().buttons().empty());
+  outlook.SwitchFolder(older, contacts);
+  ASSERT_EQ(Ours(older.Standard()).size(), 1u);
+  EXPECT_TRUE(Ours(older.Standard())[0]->visible());
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(WiringTest, ClosingTheLastExplorerKeepsTheWiringWhileAContactWindowIsOpen) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeInspector& window = outlook.OpenInspector(Contact(u"Anna Berg", u""));
+  outlook.CloseExplorer(explorer);
+  EXPECT_EQ(explorer.subscriptions(), 0);
+  EXPECT_EQ(outlook.inspectors().subscriptions(), 1);
+  Ours(window.Standard())[0]->Click();
+  EXPECT_EQ(Copied(), u"Anna Berg");
+  EXPECT_EQ(HandOvers(), 1);
+  connect.AddinInstance_OnDisconnection();
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_EQ(outlook.Subscriptions(), 0);
+}
+
+TEST_F(WiringTest, ClosingTheLastWindowReleasesEverythingAndDisconnectionChangesNothing) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  outlook.CloseExplorer(explorer);
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_EQ(outlook.Subscriptions(), 0);
+  EXPECT_EQ(module.gobjOutlook, nullptr);
+  connect.AddinInstance_OnDisconnection();
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+}  // namespace
+}  // namespace vx::test
