@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "optionspage/com/Vellox_h.h"
+#include "Vellox_h.h"  // generated from Vellox.idl
 #include "optionspage/com/page_window.h"
 #include "optionspage/ctlVellox.h"
 #include "platform/failure.h"

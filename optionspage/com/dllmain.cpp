@@ -2,6 +2,8 @@
 // in-process server.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "optionspage/com/ctlVellox_com.h"
 #include "optionspage/com/page_window.h"
 #include "platform/win32/com_registration.h"
@@ -39,6 +41,13 @@ HRESULT RegisterControlEntries(const Text& path) {
 }
 
 }  // namespace
+
+// No failure leaves a COM method of this library, so reaching terminate is a
+// fault of the library itself: end at once. Replacing the runtime's verbose
+// handler keeps its demangler (some 46 KB) out of the file.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
