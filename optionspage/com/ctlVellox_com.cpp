@@ -37,7 +37,8 @@ class ThreadOutlook final : public page::OutlookSource {
       if (found != g_outlook.end()) return WrapApplication(found->second);
     }
     CLSID clsid = kClsidOutlookApplication;
-    CLSIDFromProgID(L"Outlook.Application", &clsid);
+    CLSID registered{};
+    if (SUCCEEDED(CLSIDFromProgID(L"Outlook.Application", &registered))) clsid = registered;
     IDispatch* created = nullptr;
     const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch,
                                         reinterpret_cast<void**>(&created));

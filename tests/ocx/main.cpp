@@ -114,11 +114,15 @@ void StoreTemplate(const std::vector<std::wstring>& lines) {
   RegCloseKey(key);
 }
 
+int Screenshot(const std::wstring& path);
+int Benchmark(int runs);
+
 }  // namespace vx::test
 
 int wmain(int argc, wchar_t** argv) {
   testing::InitGoogleTest(&argc, argv);
   auto& o = vx::test::Opts();
+  std::wstring screenshot, bench;
   for (int i = 1; i < argc; ++i) {
     std::wstring a = argv[i];
     auto take = [&](const wchar_t* prefix, std::wstring& into) {
@@ -129,8 +133,15 @@ int wmain(int argc, wchar_t** argv) {
     take(L"--tlb32=", o.tlb32);
     take(L"--snapshot=", o.snapshot);
     take(L"--compare=", o.compare);
+    take(L"--screenshot=", screenshot);
+    take(L"--bench=", bench);
   }
   OleInitialize(nullptr);
+  if (!screenshot.empty() || !bench.empty()) {
+    const int tool = screenshot.empty() ? vx::test::Benchmark(std::stoi(bench)) : vx::test::Screenshot(screenshot);
+    OleUninitialize();
+    return tool;
+  }
   const int result = RUN_ALL_TESTS();
   OleUninitialize();
   return result;
