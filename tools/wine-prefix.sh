@@ -14,7 +14,7 @@ if [ ! -f "$prefix/.vx-ready" ]; then
   rm -rf "$prefix"
   mkdir -p "$prefix"
   timeout 180 wineboot -i </dev/null >/dev/null 2>&1
-  cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
   touch "$prefix/.vx-ready"
