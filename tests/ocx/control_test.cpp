@@ -264,14 +264,17 @@ TEST_F(Page, AContainerThatIsNoPropertyPageSiteGetsTheBoxAndEmptyLists) {
 
 TEST_F(Page, ClosingTheDialogReleasesThePageAndItsSite) {
   PageSite site;
+  HWND page = nullptr;
   {
     PageDialog dialog(site);
     ASSERT_HRESULT_SUCCEEDED(dialog.Open(Factory(), L"Eigenschaften von Kontakte"));
-    SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnInsert), BM_CLICK, 0, 0);
+    page = dialog.pageWindow();
+    SendMessageW(GetDlgItem(page, kBtnInsert), BM_CLICK, 0, 0);
     EXPECT_GT(site.references(), 0) << "the page holds its site while it lives";
     dialog.Close();
   }
   EXPECT_EQ(site.references(), 0);
+  EXPECT_FALSE(IsWindow(page)) << "the control is gone with its window";
 }
 
 TEST_F(Page, TheControlAnswersWhatAContainerAsks) {

@@ -62,7 +62,7 @@ STDMETHODIMP PageSite::OnStatusChange() {
 
 // ---- the dialog ----
 
-HRESULT PageDialog::Open(IClassFactory* factory, const wchar_t* title) {
+HRESULT PageDialog::OpenWindow(const wchar_t* title) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -116,7 +116,10 @@ HRESULT PageDialog::Open(IClassFactory* factory, const wchar_t* title) {
   }
   EnableWindow(apply(), FALSE);
   ShowWindow(window_, SW_SHOW);
+  return S_OK;
+}
 
+HRESULT PageDialog::AddPage(IClassFactory* factory) {
   // The control, as Outlook makes a page added by ProgID: the site first
   // (the control asks for it), then a new control, then in-place activation.
   HRESULT hr = factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(&control_));

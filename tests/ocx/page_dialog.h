@@ -148,7 +148,13 @@ class PageDialog {
 
   // factory: the control library's class factory. Returns the HRESULT of
   // the first step that failed.
-  HRESULT Open(IClassFactory* factory, const wchar_t* title);
+  HRESULT Open(IClassFactory* factory, const wchar_t* title) {
+    const HRESULT hr = OpenWindow(title);
+    return FAILED(hr) ? hr : AddPage(factory);
+  }
+  // The two halves of Open: the empty dialog, then the page in it.
+  HRESULT OpenWindow(const wchar_t* title);
+  HRESULT AddPage(IClassFactory* factory);
   // Presses a button of the dialog as a user would (BM_CLICK).
   void Press(int id);
   // Deactivates the page, takes the site back and releases the control.
