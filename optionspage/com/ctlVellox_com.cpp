@@ -286,16 +286,9 @@ class Control final
       DispatchMessageW(msg);
       return S_OK;
     }
-    switch (msg->wParam) {
-      case VK_TAB:
-      case VK_LEFT:
-      case VK_RIGHT:
-      case VK_UP:
-      case VK_DOWN:
-        return IsDialogMessageW(page, msg) ? S_OK : S_FALSE;
-      default:
-        return S_FALSE;
-    }
+    // Tab and the arrow keys are the dialog's: the page window is a control
+    // parent, so the container's dialog navigation walks through its controls.
+    return S_FALSE;
   }
   STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
   STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }

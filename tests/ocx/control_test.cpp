@@ -149,6 +149,13 @@ TEST_F(Page, TheFieldListAndTheLinesAreTheStoredOnesInTheirControls) {
     EXPECT_EQ(GetDlgCtrlID(child), id);
     child = GetWindow(child, GW_HWNDNEXT);
   }
+  // The dialog's Tab walks through the page's controls and on to its buttons.
+  HWND focusable[] = {GetDlgItem(page, kLstFields), GetDlgItem(page, kBtnToConfig), lines,
+                      GetDlgItem(page, kBtnDelete), GetDlgItem(page, kBtnInsert),
+                      GetDlgItem(page, kBtnAbout), GetDlgItem(dialog.window(), IDOK)};
+  for (int i = 0; i + 1 < 7; ++i) {
+    EXPECT_EQ(GetNextDlgTabItem(dialog.window(), focusable[i], FALSE), focusable[i + 1]) << i;
+  }
   wchar_t info[16] = {};
   GetWindowTextW(GetDlgItem(page, kBtnAbout), info, 16);
   EXPECT_STREQ(info, L"Info");

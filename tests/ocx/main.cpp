@@ -135,6 +135,9 @@ int wmain(int argc, wchar_t** argv) {
     take(L"--compare=", o.compare);
     take(L"--screenshot=", screenshot);
     take(L"--bench=", bench);
+    std::wstring lines;
+    take(L"--lines=", lines);
+    if (!lines.empty()) o.pageLines = std::stoi(lines);
   }
   OleInitialize(nullptr);
   if (!screenshot.empty() || !bench.empty()) {
