@@ -161,8 +161,18 @@ class Control final
   // ---- IOleObject ----
   STDMETHODIMP SetClientSite(IOleClientSite* site) override {
     site_ = site;
-    // A container that initialised the control before giving it its site.
-    if (site_ && initialised_) EnsureCreated();
+    if (!site_ || created_) return S_OK;
+    if (initialised_) {
+      // The container initialised the control before giving it its site.
+      EnsureCreated();
+    } else {
+      // The site comes first (OLEMISC_SETCLIENTSITEFIRST): a container
+      // initialises right after it. One that never does gets its page
+      // created as soon as the thread's messages run again.
+      window_->Defer([this] {
+        if (site_) EnsureCreated();
+      });
+    }
     return S_OK;
   }
   STDMETHODIMP GetClientSite(IOleClientSite** site) override {
@@ -438,7 +448,8 @@ class Control final
   // Creation (UserControl_InitProperties) runs once per page: when the
   // container initialises the control with its site set, when the site
   // arrives after the initialisation, or, for a container that never
-  // initialises, at the first activation or PropertyPage call.
+  // initialises, when its messages run after the site was set, or at the
+  // first activation or PropertyPage call, whichever comes first.
   void EnsureCreated() {
     if (created_) return;
     created_ = true;

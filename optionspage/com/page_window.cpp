@@ -10,6 +10,7 @@ namespace vx::win {
 namespace {
 
 const wchar_t kClassName[] = L"VelloxPageWindow";
+constexpr UINT kRunDeferred = WM_APP + 1;
 
 const wchar_t* W(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -231,6 +232,7 @@ PageWindow::PageWindow(HINSTANCE module) : module_(module) {
 
 PageWindow::~PageWindow() {
   page_ = nullptr;
+  deferred_ = nullptr;
   if (tooltip_) DestroyWindow(tooltip_);
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -305,6 +307,11 @@ void PageWindow::CreateChildren() {
   lstFields_ = std::make_unique<Win32ListBox>(fields);
 }
 
+void PageWindow::Defer(std::function<void()> action) {
+  deferred_ = std::move(action);
+  PostMessageW(hwnd_, kRunDeferred, 0, 0);
+}
+
 void PageWindow::Show(HWND parent, const RECT& rect) {
   if (GetParent(hwnd_) != parent) {
     LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
@@ -343,6 +350,13 @@ LRESULT CALLBACK PageWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT PageWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case kRunDeferred:
+      if (deferred_) {
+        std::function<void()> action = std::move(deferred_);
+        deferred_ = nullptr;
+        action();
+      }
+      return 0;
     case WM_COMMAND:
       if (HIWORD(wp) == BN_CLICKED && page_) {
         switch (LOWORD(wp)) {

@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "optionspage/ctlVellox.h"
@@ -101,6 +102,10 @@ class PageWindow {
   // edits; null detaches it.
   void Bind(ctlVellox* page) { page_ = page; }
 
+  // Runs action once the thread's message loop comes round (a posted
+  // message to the window); nothing runs if the window is destroyed first.
+  void Defer(std::function<void()> action);
+
   HWND hwnd() const { return hwnd_; }
   HWND Child(int id) const { return GetDlgItem(hwnd_, id); }
   page::ListView& lvConfig() { return *lvConfig_; }
@@ -129,6 +134,7 @@ class PageWindow {
   HFONT font_ = nullptr;
   HICON icons_[3] = {};
   ctlVellox* page_ = nullptr;
+  std::function<void()> deferred_;
   std::unique_ptr<Win32ListView> lvConfig_;
   std::unique_ptr<Win32ListBox> lstFields_;
 };

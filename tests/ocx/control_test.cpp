@@ -82,6 +82,8 @@ TEST_F(Page, CreationRunsOnceWhicheverComesFirstSiteOrInitialisation) {
       control->SetClientSite(static_cast<IOleClientSite*>(&site));
       EXPECT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), 0) << "the container may still initialise";
       if (order != kSiteOnly) initNew();
+      PageDialog::Pump();
+      EXPECT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), 7) << "created once the messages ran";
     }
     // Activation and the PropertyPage calls create a page nobody initialised,
     // and never create one twice.
