@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <fstream>
+#include <vector>
+
 namespace vx::test {
 
 namespace {
@@ -95,7 +98,7 @@ HRESULT PageDialog::OpenWindow(const wchar_t* title) {
                               kMargin, tabW, tabH, window_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdTabs)), instance, nullptr);
   SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  const wchar_t* captions[] = {L"Allgemein", L"Homepage", L"Adresse kopieren"};
+  const wchar_t* captions[] = {L"Allgemein", L"Homepage", tabTitle_.c_str()};
   for (int i = 0; i < 3; ++i) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
@@ -143,6 +146,20 @@ HRESULT PageDialog::AddPage(IClassFactory* factory) {
   return hr;
 }
 
+HRESULT PageDialog::OpenProgId(const wchar_t* progId, const wchar_t* tabTitle) {
+  CLSID clsid{};
+  HRESULT hr = CLSIDFromProgID(progId, &clsid);
+  if (FAILED(hr)) return hr;
+  IClassFactory* factory = nullptr;
+  hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                        reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
+  tabTitle_ = tabTitle;
+  hr = Open(factory, L"Eigenschaften von \"Kontakte\"");
+  factory->Release();
+  return hr;
+}
+
 HWND PageDialog::pageWindow() const {
   if (!control_) return nullptr;
   IOleInPlaceObject* inPlace = nullptr;
@@ -183,6 +200,40 @@ void PageDialog::Close() {
   }
   window_ = nullptr;
   Pump();
+}
+
+bool PageDialog::SaveBitmap(const std::wstring& path) const {
+  HWND window = window_;
+  RECT r{};
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof(info);
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<char> pixels(static_cast<size_t>(stride) * h);
+  GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info);
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  std::ofstream out(std::string(path.begin(), path.end()), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+  out.write(reinterpret_cast<const char*>(&info), sizeof(info));
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+  return out.good();
 }
 
 void PageDialog::Pump() {

@@ -148,6 +148,10 @@ class PageDialog {
 
   // factory: the control library's class factory. Returns the HRESULT of
   // the first step that failed.
+  // The page the add-in announced: created from its ProgID (the registered
+  // control library), under its tab title.
+  HRESULT OpenProgId(const wchar_t* progId, const wchar_t* tabTitle);
+
   HRESULT Open(IClassFactory* factory, const wchar_t* title) {
     const HRESULT hr = OpenWindow(title);
     return FAILED(hr) ? hr : AddPage(factory);
@@ -171,6 +175,8 @@ class PageDialog {
 
   // Runs the dialog's messages until none is waiting.
   static void Pump();
+  // Writes what the screen shows of the dialog as a 24-bit bitmap file.
+  bool SaveBitmap(const std::wstring& path) const;
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -181,6 +187,7 @@ class PageDialog {
   IOleObject* control_ = nullptr;
   PropertyPage* page_ = nullptr;
   int applies_ = 0;
+  std::wstring tabTitle_ = L"Adresse kopieren";
 };
 
 }  // namespace vx::test

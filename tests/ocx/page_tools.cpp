@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,43 +15,6 @@
 #include "page_dialog.h"
 
 namespace vx::test {
-
-namespace {
-
-bool WriteBitmap(HWND window, const std::wstring& path) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof(info);
-  info.biWidth = w;
-  info.biHeight = h;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  const int stride = (w * 3 + 3) & ~3;
-  std::vector<char> pixels(static_cast<size_t>(stride) * h);
-  GetDIBits(memory, bitmap, 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(file) + sizeof(info);
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::ofstream out(std::string(path.begin(), path.end()), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-  out.write(reinterpret_cast<const char*>(&info), sizeof(info));
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-  return out.good();
-}
-
-}  // namespace
 
 int Screenshot(const std::wstring& path) {
   StoreTemplate({L"<FullName>", L"<CompanyName>", L"z. Hd. Frau Müller",
@@ -70,7 +32,7 @@ int Screenshot(const std::wstring& path) {
     PageDialog::Pump();
     Sleep(25);
   }
-  return WriteBitmap(dialog.window(), path) ? 0 : 1;
+  return dialog.SaveBitmap(path) ? 0 : 1;
 }
 
 int Benchmark(int runs) {
