@@ -110,8 +110,7 @@ class Control final
                                           PageControls{*this, window_->lvConfig(),
                                                        window_->lstFields()})) {
     window_->Bind(page_.get());
-    const SIZE designed = {kPageWidthTwips, kPageHeightTwips};
-    extent_ = {TwipsToHimetric(designed.cx), TwipsToHimetric(designed.cy)};
+    extent_ = {TwipsToHimetric(kPageWidthTwips), TwipsToHimetric(kPageHeightTwips)};
   }
 
   // ---- _ctlVellox ----
