@@ -24,6 +24,9 @@ enum ext_DisconnectMode : int {
 inline constexpr IID IID_IDTExtensibility2 = {
     0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
 
+// COM interfaces have no virtual destructor.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 struct IDTExtensibility2 : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, ext_ConnectMode ConnectMode,
                                                  IDispatch* AddInInst, SAFEARRAY** custom) = 0;
@@ -33,5 +36,6 @@ struct IDTExtensibility2 : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;
   virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
 };
+#pragma GCC diagnostic pop
 
 }  // namespace vx::win
