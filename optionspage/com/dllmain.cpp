@@ -52,7 +52,6 @@ void __verbose_terminate_handler() { std::abort(); }
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     module::SetHandle(instance);
-    DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH && !reserved) {
     // Unloaded while the process goes on: give back what the pages kept.
     ReleaseOutlookApplications();
