@@ -1,109 +1,107 @@
-// The demo: the add-in's first start against an in-memory settings store
-// (the defaults are written, then the template is loaded from the store), and
-// the address text the "&Zwischenablage" button would copy for a selection
-// of German sample contacts. Prints UTF-8; CR LF line breaks are shown as
-// line breaks.
-#include <cstdio>
-#include <string>
-#include <vector>
-
-#if defined(_WIN32)
+// The demo: Vellox.DLL (registered with regsvr32 beforehand, see
+// tools/demo.sh) is loaded by the substitute Outlook at its start; a few
+// German sample contacts are in the Contacts folder, two of them are
+// selected, "&Zwischenablage" is clicked, and the demo prints what the
+// clipboard then holds. Prints UTF-8.
 #include <fcntl.h>
 #include <io.h>
-#endif
 
-#include "addin/clsVellox.h"
-#include "addin/mdlAllgemein.h"
-#include "tests/fakes/fake_item.h"
-#include "tests/fakes/memory_store.h"
+#include <cstdio>
+#include <string>
+
+#include "tests/host/host.h"
 
 namespace {
 
-using vx::Text;
-using vx::TextView;
+using vx::host::Host;
 
-void Print(TextView text) {
+std::string Utf8(const std::wstring& text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
-    out += vx::ToUtf8(text.substr(i, 1));
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  out.resize(static_cast<size_t>(n));
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+// The clipboard's CF_TEXT bytes, read in the ANSI code page they were written in.
+std::wstring FromAnsi(const std::string& bytes) {
+  std::wstring out(bytes.size(), L'\0');
+  int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(),
+                              static_cast<int>(out.size()));
+  out.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return out;
+}
+
+void Print(const std::wstring& text) {
+  std::wstring plain;
+  for (wchar_t c : text) {
+    if (c != L'\r') plain += c;
   }
+  std::string out = Utf8(plain + L"\n");
   std::fwrite(out.data(), 1, out.size(), stdout);
 }
-
-void PrintLine(TextView text) {
-  Print(text);
-  Print(u"\n");
-}
-
-// Message boxes, printed instead of shown.
-class PrintedBoxes : public vx::MessageBoxes {
- public:
-  void Show(const Text& prompt, int32_t style, const Text& title) override {
-    PrintLine(u"[Meldung \u201E" + title + u"\u201C, Stil " + vx::Decimal(style) + u"] " + prompt);
-  }
-};
-
-// The demo shows no splash window and copies nothing.
-class NoClipboard : public vx::ClipboardApi {
- public:
-  std::string ToAnsi(const Text&) override { return {}; }
-  Block Alloc(size_t) override { return nullptr; }
-  void* Lock(Block) override { return nullptr; }
-  bool Unlock(Block) override { return false; }
-  void Free(Block) override {}
-  bool Open() override { return false; }
-  void Empty() override {}
-  bool SetData(uint32_t, Block) override { return false; }
-  bool Close() override { return false; }
-};
-
-class NoSplash : public vx::SplashWindow {
- public:
-  void ShowModal(intptr_t) override {}
-};
 
 }  // namespace
 
 int main() {
-#if defined(_WIN32)
   _setmode(_fileno(stdout), _O_BINARY);  // the UTF-8 bytes as they are
-#endif
-  vx::fake::MemoryStore store;
-  PrintedBoxes boxes;
-  NoClipboard clipboard;
-  NoSplash splash;
-  vx::mdlAllgemein module(vx::AddinServices{store, boxes, clipboard, splash});
+  Host host;
+  auto* weiss = host.AddContact(host.Contacts(), {.FullName = L"Dr. Jürgen Weiß",
+                                                  .CompanyName = L"Müller & Söhne GmbH",
+                                                  .MailingAddressCity = L"Düsseldorf",
+                                                  .MailingAddressStreet = L"Königsallee 12",
+                                                  .MailingAddressPostalCode = L"40212"});
+  host.AddContact(host.Contacts(), {.FullName = L"Günther Groß",
+                                    .MailingAddressCity = L"München",
+                                    .MailingAddressStreet = L"Straßburger Straße 7",
+                                    .MailingAddressPostalCode = L"80331"});
+  auto* baecker = host.AddContact(host.Contacts(), {.FullName = L"Renée Bäcker",
+                                                    .CompanyName = L"Bäckerei Süß KG",
+                                                    .MailingAddressCity = L"Dresden",
+                                                    .MailingAddressStreet = L"Am Übergang 3",
+                                                    .MailingAddressPostalCode = L"01067",
+                                                    .MailingAddressCountry = L"Deutschland"});
+  auto* explorer = host.OpenExplorer(host.Contacts());
+  Host::ClearClipboard();
 
-  // First start: "FirstRun" is missing, so the defaults are written; then the
-  // template is loaded from the store.
-  if (vx::SettingIsOne(store, vx::layout::kFirstRun)) module.SaveInitialSettings();
-  module.ReadAdressFormat();
-
-  PrintLine(u"Vellox \u2013 Adresse in die Zwischenablage kopieren (Demo)");
-  PrintLine(u"");
-  PrintLine(u"Adressformat aus dem Einstellungsspeicher (Brisanto\\AdressFormat):");
-  for (const auto& entry : store.Section(vx::layout::kAdressFormat)) {
-    PrintLine(u"  " + entry.key + u" = " + entry.value);
+  Print(L"Vellox \u2013 Adresse in die Zwischenablage kopieren (Demo im Ersatz-Outlook)");
+  Print(L"");
+  host.Startup();
+  bool loaded = false;
+  for (const auto& addin : host.AddIns()) {
+    if (addin.progId != L"Vellorian.Connect") continue;
+    loaded = addin.connected == S_OK;
+    Print(L"Add-in " + addin.progId + (loaded ? L" verbunden" : L" nicht geladen"));
   }
+  if (!loaded) {
+    Print(L"Vellorian.Connect ist nicht als Outlook-Add-in registriert (regsvr32 Vellox.DLL).");
+    return 1;
+  }
+  for (const auto& box : host.TakeBoxes()) {
+    Print(box.splash ? L"Startfenster angezeigt und mit \u201EOK\u201C geschlossen"
+                     : L"Meldung \u201E" + box.title + L"\u201C: " + box.prompt);
+  }
+  auto* button = Host::FindButton(explorer->bars, L"&Zwischenablage");
+  Print(std::wstring(L"Schaltfläche \u201E&Zwischenablage\u201C in der Symbolleiste \u201EStandard\u201C: ") +
+        (button && button->visible ? L"sichtbar" : L"fehlt"));
 
-  std::vector<std::shared_ptr<vx::ol::Item>> selection = {
-      vx::fake::MakeContact(u"Dr. Jürgen Weiß", u"Müller & Söhne GmbH",
-                            u"Königsallee 12\r\n40212 Düsseldorf"),
-      vx::fake::MakeContact(u"Günther Groß", u"", u"Straßburger Straße 7\r\n80331 München"),
-      vx::fake::MakeContact(u"Renée Bäcker", u"Bäckerei Süß KG",
-                            u"Am Übergang 3\r\n01067 Dresden\r\nDeutschland"),
-  };
-
-  vx::clsVellox vellox(module);
-  std::optional<Text> text = vellox.BuildAddressText(selection);
-  PrintLine(u"");
-  PrintLine(u"Text für die Zwischenablage (" + vx::Decimal(static_cast<int64_t>(selection.size())) +
-            u" Kontakte, " + vx::Decimal(text ? static_cast<int64_t>(text->size()) : 0) +
-            u" Zeichen, Zeilenumbruch CR LF):");
-  PrintLine(u"----------------------------------------");
-  if (text) PrintLine(*text);
-  PrintLine(u"----------------------------------------");
+  host.Select(explorer, {weiss->AsDispatch(), baecker->AsDispatch()});
+  Print(L"Ausgewählt im Ordner \u201EKontakte\u201C: " + weiss->fields.FullName + L", " +
+        baecker->fields.FullName);
+  host.Click(explorer->bars, L"&Zwischenablage");
+  for (const auto& box : host.TakeBoxes()) {
+    Print(L"Meldung \u201E" + box.title + L"\u201C: " + box.prompt);
+  }
+  std::string bytes = Host::ClipboardText();
+  Print(L"");
+  Print(L"Zwischenablage (CF_TEXT, " + std::to_wstring(bytes.size()) +
+        L" Bytes, Codepage 1252, Zeilenumbruch CR LF):");
+  Print(L"----------------------------------------");
+  Print(FromAnsi(bytes));
+  Print(L"----------------------------------------");
+  host.Shutdown();
   std::fflush(stdout);
-  return text ? 0 : 1;
+  return bytes.empty() ? 1 : 0;
 }

@@ -1,0 +1,330 @@
+// Vellox.DLL, registered with regsvr32, loaded and driven by the substitute
+// Outlook exactly as Outlook would: start, buttons, clicks, the clipboard,
+// the boxes it shows, the options page announcement, ReReadSettings by name,
+// and nothing left behind after disconnection.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/vellox_install.h"
+#include "tests/host/client.h"
+#include "tests/host/host.h"
+
+namespace vx::e2e {
+namespace {
+
+using host::Box;
+using host::ButtonObj;
+using host::ContactFields;
+using host::ContactObj;
+using host::ExplorerObj;
+using host::Host;
+using host::InspectorObj;
+
+const ContactFields kAnna{.FullName = L"Anna Müller",
+                          .CompanyName = L"Müller & Söhne GmbH",
+                          .MailingAddressCity = L"München",
+                          .MailingAddressStreet = L"Hauptstraße 5",
+                          .MailingAddressPostalCode = L"80331",
+                          .MailingAddressCountry = L"Deutschland"};
+const ContactFields kJuergen{.FullName = L"Jürgen Weiß",
+                             .MailingAddressCity = L"Düsseldorf",
+                             .MailingAddressStreet = L"Königsallee 12",
+                             .MailingAddressPostalCode = L"40212"};
+
+class VelloxInHost : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_EQ(Regsvr32(false), 0u); }
+  static void TearDownTestSuite() { Regsvr32(true); }
+
+  void SetUp() override {
+    DeleteSettings();
+    host_ = std::make_unique<Host>();
+    Host::ClearClipboard();
+    anna_ = host_->AddContact(host_->Contacts(), kAnna);
+    juergen_ = host_->AddContact(host_->Contacts(), kJuergen);
+  }
+  void TearDown() override {
+    host_.reset();
+    DeleteSettings();
+  }
+
+  // A returning user: defaults written long ago, no splash.
+  static void Returning() {
+    WriteSetting(L"Startup", L"FirstRun", L"0");
+    WriteSetting(L"Startup", L"ShowSplash", L"0");
+    WriteTemplate({L"<FullName>", L"<CompanyName>", L"<MailingAddress>"});
+  }
+
+  const host::AddIn& Vellox() {
+    for (const host::AddIn& a : host_->AddIns()) {
+      if (a.progId == kProgId) return a;
+    }
+    throw std::runtime_error("Vellorian.Connect is not registered as an Outlook add-in");
+  }
+
+  ButtonObj* Button(host::BarsObj* bars) { return Host::FindButton(bars, kCaption); }
+
+  std::unique_ptr<Host> host_;
+  ContactObj* anna_ = nullptr;
+  ContactObj* juergen_ = nullptr;
+};
+
+TEST_F(VelloxInHost, FirstStartOnAnEmptyRegistry) {
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  const host::AddIn& addin = Vellox();
+  EXPECT_EQ(addin.loadBehavior, 3u);
+  EXPECT_EQ(addin.connected, S_OK);
+
+  // The splash was shown (and closed by "&OK"), and nothing else.
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].splash);
+
+  // First-run defaults written, the object published in COMAddIns.
+  EXPECT_EQ(ReadSetting(L"Startup", L"FirstRun"), L"0");
+  EXPECT_EQ(ReadSetting(L"AdressFormat", L"Line1"), L"<FullName>");
+  EXPECT_EQ(ReadSetting(L"AdressFormat", L"Line2"), L"<CompanyName>");
+  EXPECT_EQ(ReadSetting(L"AdressFormat", L"Line3"), L"<MailingAddress>");
+  EXPECT_NE(addin.entry->object, nullptr);
+
+  // The button at the end of the explorer's "Standard" bar, temporary and shown.
+  ButtonObj* button = Button(explorer->bars);
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(explorer->bars->Find(L"Standard")->buttons.back(), button);
+  EXPECT_EQ(button->tooltip, kTooltip);
+  EXPECT_TRUE(button->temporary);
+  EXPECT_TRUE(button->visible);
+  EXPECT_EQ(button->clickSinks(), 1);
+}
+
+TEST_F(VelloxInHost, StartWithoutAnyWindowWiresNothing) {
+  host_->Startup();
+  EXPECT_EQ(Vellox().connected, S_OK);
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+  bool found = true;
+  ReadSetting(L"Startup", L"FirstRun", &found);
+  EXPECT_FALSE(found);
+  EXPECT_EQ(Vellox().entry->object, nullptr);
+  InspectorObj* window = host_->OpenInspector(anna_->AsDispatch());
+  EXPECT_EQ(Button(window->bars), nullptr);
+  EXPECT_EQ(host_->Subscriptions(), 0);
+}
+
+TEST_F(VelloxInHost, ExplorerButtonShownOnlyInContactsFolders) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Inbox());
+  host_->Startup();
+  ButtonObj* button = Button(explorer->bars);
+  ASSERT_NE(button, nullptr);
+  EXPECT_FALSE(button->visible);
+  host_->SwitchFolder(explorer, host_->Contacts());
+  EXPECT_EQ(Button(explorer->bars), button);  // the same button, not a second one
+  EXPECT_TRUE(button->visible);
+  host_->SwitchFolder(explorer, host_->Inbox());
+  EXPECT_FALSE(button->visible);
+  host::FolderObj* more = host_->AddFolder(L"Kunden", host::kItemContact);
+  host_->SwitchFolder(explorer, more);
+  EXPECT_TRUE(button->visible);
+  int buttons = 0;
+  for (ButtonObj* b : explorer->bars->Find(L"Standard")->buttons) buttons += b->caption == kCaption;
+  EXPECT_EQ(buttons, 1);
+
+  // Removed by the user: the next folder switch adds a new one.
+  host_->RemoveControl(explorer->bars, kCaption);
+  host_->SwitchFolder(explorer, host_->Contacts());
+  ButtonObj* again = Button(explorer->bars);
+  ASSERT_NE(again, nullptr);
+  EXPECT_NE(again, button);
+  EXPECT_TRUE(again->visible);
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+}
+
+TEST_F(VelloxInHost, SelectionOfContactMailContactCopiesTheTwoContacts) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host::MailObj* mail = host_->AddMail(host_->Contacts(), L"Angebot");
+  host_->Select(explorer, {anna_->AsDispatch(), mail->AsDispatch(), juergen_->AsDispatch()});
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  // Code page 1252: ü FC, ß DF, ö F6.
+  EXPECT_EQ(Host::ClipboardText(),
+            "Anna M\xFCller\r\nM\xFCller & S\xF6hne GmbH\r\nHauptstra\xDF" "e 5\r\n80331 M\xFCnchen\r\n"
+            "Deutschland\r\n\r\nJ\xFCrgen Wei\xDF\r\nK\xF6nigsallee 12\r\n40212 D\xFCsseldorf");
+  EXPECT_EQ(Host::ClipboardUnicode(),
+            L"Anna Müller\r\nMüller & Söhne GmbH\r\nHauptstraße 5\r\n80331 München\r\nDeutschland"
+            L"\r\n\r\nJürgen Weiß\r\nKönigsallee 12\r\n40212 Düsseldorf");
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+
+  // A selection without contacts leaves the clipboard as it was.
+  host_->Select(explorer, {mail->AsDispatch()});
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  EXPECT_TRUE(Host::ClipboardText().starts_with("Anna M\xFCller\r\n"));
+}
+
+TEST_F(VelloxInHost, ContactWindowsGetTheirOwnButtons) {
+  Returning();
+  InspectorObj* early = host_->OpenInspector(juergen_->AsDispatch());  // open before the start
+  host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  EXPECT_EQ(Button(early->bars), nullptr);
+
+  InspectorObj* first = host_->OpenInspector(anna_->AsDispatch());
+  ButtonObj* button = Button(first->bars);
+  ASSERT_NE(button, nullptr);
+  EXPECT_TRUE(button->visible);
+  EXPECT_EQ(button->tooltip, kTooltip);
+  EXPECT_TRUE(button->temporary);
+  ASSERT_TRUE(host_->Click(first->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(),
+            "Anna M\xFCller\r\nM\xFCller & S\xF6hne GmbH\r\nHauptstra\xDF" "e 5\r\n80331 M\xFCnchen\r\n"
+            "Deutschland");
+
+  // Mail and distribution-list windows get none.
+  InspectorObj* mail = host_->OpenInspector(host_->AddMail(host_->Inbox(), L"Hallo")->AsDispatch());
+  InspectorObj* list = host_->OpenInspector(host_->AddDistList(host_->Contacts(), L"Team")->AsDispatch());
+  EXPECT_EQ(Button(mail->bars), nullptr);
+  EXPECT_EQ(Button(list->bars), nullptr);
+
+  // A second contact window: its own button, now the one subscribed.
+  host_->CloseInspector(mail);
+  host_->CloseInspector(list);
+  InspectorObj* second = host_->OpenInspector(juergen_->AsDispatch());
+  ButtonObj* secondButton = Button(second->bars);
+  ASSERT_NE(secondButton, nullptr);
+  EXPECT_EQ(secondButton->clickSinks(), 1);
+  EXPECT_EQ(button->clickSinks(), 0);
+  EXPECT_NE(Button(first->bars), nullptr);  // the first window keeps its button
+  ASSERT_TRUE(host_->Click(second->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(), "J\xFCrgen Wei\xDF\r\nK\xF6nigsallee 12\r\n40212 D\xFCsseldorf");
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+}
+
+TEST_F(VelloxInHost, FaultyTemplateLinesAreReportedInRealBoxes) {
+  Returning();
+  WriteTemplate({L"<FullName", L"a > <FullName>", L"<CompanyName>"});
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host_->Select(explorer, {anna_->AsDispatch()});
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].prompt, L"Feldbegrenzungen ('<>') treten nicht paarweise auf in Zeile\r\n<FullName");
+  EXPECT_EQ(boxes[0].title, L"Vellox");
+  EXPECT_TRUE(boxes[0].icon);
+  EXPECT_EQ(boxes[0].buttons, std::vector<int>{IDOK});
+  EXPECT_EQ(boxes[1].prompt,
+            L"5: Ungültiger Prozeduraufruf oder ungültiges Argument\r\n\r\n"
+            L" in Funktion 'DecodeLine' von Klassenmodul 'clsVellox'");
+  EXPECT_EQ(boxes[1].title, L"DecodeLine");
+  EXPECT_TRUE(boxes[1].icon);
+  // Both faulty lines dropped; the company line copied.
+  EXPECT_EQ(Host::ClipboardText(), "M\xFCller & S\xF6hne GmbH");
+}
+
+TEST_F(VelloxInHost, OptionsPageAnnouncedForContactsFoldersOnly) {
+  Returning();
+  host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host::PagesObj* contacts = host_->OpenFolderProperties(host_->Contacts());
+  ASSERT_EQ(contacts->pages.size(), 1u);
+  EXPECT_EQ(contacts->pages[0].progId, L"Vellox.ctlVellox");
+  EXPECT_EQ(contacts->pages[0].title, L"Adresse kopieren");
+  EXPECT_TRUE(host_->OpenFolderProperties(host_->Inbox())->pages.empty());
+  host::FolderObj* more = host_->AddFolder(L"Kunden", host::kItemContact);
+  EXPECT_EQ(host_->OpenFolderProperties(more)->pages.size(), 1u);
+}
+
+TEST_F(VelloxInHost, ReReadSettingsByNameMakesTheNextClickUseTheNewTemplate) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host_->Select(explorer, {juergen_->AsDispatch()});
+  WriteTemplate({L"Herrn", L"<FullName>"});
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  EXPECT_TRUE(Host::ClipboardText().starts_with("J\xFCrgen Wei\xDF\r\nK"));  // still the old one
+
+  // What the options page does after Apply: COMAddIns.Item(ProgID).Object.ReReadSettings.
+  using host::Get;
+  using host::Method;
+  using host::Var;
+  host::Call addins = Get(host_->app()->AsDispatch(), L"COMAddIns");
+  host::Call entry = Method(addins.value.object(), L"Item", {Var::Text(kProgId)});
+  host::Call connect = Get(entry.value.object(), L"Object");
+  ASSERT_NE(connect.value.object(), nullptr);
+  EXPECT_TRUE(Method(connect.value.object(), L"ReReadSettings").ok());
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(), "Herrn\r\nJ\xFCrgen Wei\xDF");
+}
+
+TEST_F(VelloxInHost, AfterDisconnectionItHoldsNothing) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host_->OpenInspector(anna_->AsDispatch());
+  host_->Select(explorer, {anna_->AsDispatch(), juergen_->AsDispatch()});
+  host_->Click(explorer->bars, kCaption);
+  host_->SwitchFolder(explorer, host_->Inbox());
+  host_->OpenFolderProperties(host_->Contacts());
+  EXPECT_GT(host_->Subscriptions(), 0);
+  EXPECT_GT(host_->ExternalRefs(), 0);
+
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+  EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+  EXPECT_EQ(host_->tracker().surplusReleases, 0);
+  EXPECT_EQ(Vellox().entry->object, nullptr);
+  EXPECT_EQ(AddinCanUnloadNow(), S_OK);
+}
+
+TEST_F(VelloxInHost, StartWithAContactWindowButNoExplorerReportsTheMissingExplorer) {
+  Returning();
+  InspectorObj* window = host_->OpenInspector(anna_->AsDispatch());
+  host_->Startup();
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].prompt,
+            L"91: Objektvariable oder With-Blockvariable nicht festgelegt\r\n\r\n"
+            L" in procedure myOlExp_FolderSwitch of Klassenmodul Klasse1");
+  EXPECT_EQ(boxes[0].title, L"Vellox");
+  EXPECT_FALSE(boxes[0].icon);
+  // Connected all the same: published, and the next contact window gets its button.
+  EXPECT_NE(Vellox().entry->object, nullptr);
+  EXPECT_EQ(Button(window->bars), nullptr);
+  InspectorObj* next = host_->OpenInspector(juergen_->AsDispatch());
+  ASSERT_NE(Button(next->bars), nullptr);
+  ASSERT_TRUE(host_->Click(next->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(), "J\xFCrgen Wei\xDF\r\nK\xF6nigsallee 12\r\n40212 D\xFCsseldorf");
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+}
+
+TEST_F(VelloxInHost, ClosingTheLastExplorerKeepsTheWiringWhileAContactWindowIsOpen) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  InspectorObj* window = host_->OpenInspector(anna_->AsDispatch());
+  long subscribed = host_->Subscriptions();
+  host_->CloseExplorer(explorer);
+  EXPECT_EQ(host_->world().inspectors->events->subscriptions(), 1);
+  EXPECT_GT(host_->Subscriptions(), 0);
+  EXPECT_LE(host_->Subscriptions(), subscribed);
+  ASSERT_TRUE(host_->Click(window->bars, kCaption));
+  EXPECT_TRUE(Host::ClipboardText().starts_with("Anna M\xFCller\r\n"));
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+  EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+}
+
+TEST_F(VelloxInHost, ClosingTheLastExplorerWithoutWindowsReleasesEarly) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host_->CloseExplorer(explorer);
+  EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+}
+
+}  // namespace
+}  // namespace vx::e2e

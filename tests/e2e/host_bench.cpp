@@ -1,0 +1,118 @@
+// Timings of Vellox.DLL in the substitute Outlook (a measuring program, not
+// a test): connection time without the splash, and a click on the explorer
+// button with 1,000 and 10,000 selected contacts, split into the host's share
+// (answering IDispatch calls) and the rest (the add-in's own work, including
+// the clipboard). Registers the add-in for its run and removes it after.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "tests/e2e/vellox_install.h"
+#include "tests/host/host.h"
+
+namespace {
+
+using vx::host::Host;
+
+double Ms(long long ticks) {
+  LARGE_INTEGER f;
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(ticks) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+long long Now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+void Returning() {
+  vx::e2e::DeleteSettings();
+  vx::e2e::WriteSetting(L"Startup", L"FirstRun", L"0");
+  vx::e2e::WriteSetting(L"Startup", L"ShowSplash", L"0");
+  vx::e2e::WriteTemplate({L"<FullName>", L"<CompanyName>", L"<MailingAddressStreet>",
+                          L"<MailingAddressPostalCode> <MailingAddressCity>",
+                          L"<MailingAddressCountry>"});
+}
+
+void Connection() {
+  std::vector<double> times;
+  for (int run = 0; run < 21; ++run) {
+    Host host;
+    host.OpenExplorer(host.Contacts());
+    host.Startup();
+    for (const auto& a : host.AddIns()) {
+      if (a.progId == vx::e2e::kProgId) times.push_back(a.connectMs);
+    }
+    host.Shutdown();
+  }
+  if (times.empty()) {
+    std::printf("Vellorian.Connect was not loaded\n");
+    return;
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("connection (OnConnection, no splash), %zu runs: median %.2f ms, min %.2f, max %.2f\n",
+              times.size(), Median(times), times.front(), times.back());
+}
+
+void Click(int contacts, int runs) {
+  Host host;
+  std::vector<IDispatch*> selection;
+  for (int i = 0; i < contacts; ++i) {
+    std::wstring n = std::to_wstring(i);
+    auto* c = host.AddContact(host.Contacts(),
+                              {.FullName = L"Jürgen Weiß " + n,
+                               .CompanyName = L"Müller & Söhne GmbH",
+                               .MailingAddressCity = L"München",
+                               .MailingAddressStreet = L"Hauptstraße " + n,
+                               .MailingAddressPostalCode = L"80331",
+                               .MailingAddressCountry = L"Deutschland"});
+    selection.push_back(c->AsDispatch());
+  }
+  auto* explorer = host.OpenExplorer(host.Contacts());
+  host.Startup();
+  host.Select(explorer, selection);
+  std::vector<double> total, hostShare;
+  long calls = 0;
+  size_t bytes = 0;
+  for (int run = 0; run < runs; ++run) {
+    Host::ClearClipboard();
+    long long ticks0 = host.tracker().dispatchTicks;
+    long calls0 = host.tracker().dispatchCalls;
+    long long start = Now();
+    host.Click(explorer->bars, vx::e2e::kCaption);
+    long long end = Now();
+    total.push_back(Ms(end - start));
+    hostShare.push_back(Ms(host.tracker().dispatchTicks - ticks0));
+    calls = host.tracker().dispatchCalls - calls0;
+    bytes = Host::ClipboardText().size();
+  }
+  double t = Median(total), h = Median(hostShare);
+  std::printf("click, %5d contacts, %d runs: median %8.1f ms = %6.1f us/contact; host IDispatch "
+              "share %7.1f ms (%4.1f%%, %ld calls); add-in's own %7.1f ms = %5.1f us/contact; "
+              "%zu bytes copied\n",
+              contacts, runs, t, t * 1000.0 / contacts, h, 100.0 * h / t, calls, t - h,
+              (t - h) * 1000.0 / contacts, bytes);
+  host.Shutdown();
+}
+
+}  // namespace
+
+int main() {
+  if (vx::e2e::Regsvr32(false) != 0) {
+    std::printf("regsvr32 failed\n");
+    return 1;
+  }
+  Returning();
+  Connection();
+  Click(1000, 7);
+  Click(10000, 5);
+  vx::e2e::Regsvr32(true);
+  vx::e2e::DeleteSettings();
+  return 0;
+}

@@ -1,0 +1,396 @@
+#include "tests/host/host.h"
+
+#include <algorithm>
+
+namespace vx::host {
+
+namespace {
+
+constexpr wchar_t kAddinsKey[] = L"Software\\Microsoft\\Office\\Outlook\\Addins";
+constexpr wchar_t kProgId[] = L"Outlook.Application";
+
+// Creates "Outlook.Application" objects: the one application of this host.
+class ApplicationFactory : public IClassFactory {
+ public:
+  explicit ApplicationFactory(ApplicationObj* app) : app_(app) {}
+  virtual ~ApplicationFactory() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG n = --refs_;
+    if (n == 0) delete this;
+    return n;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return static_cast<_Application*>(app_)->QueryInterface(riid, ppv);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  ApplicationObj* app_;
+  ULONG refs_ = 1;
+};
+
+std::wstring GuidText(REFGUID g) {
+  wchar_t text[40];
+  StringFromGUID2(g, text, 40);
+  return text;
+}
+
+std::wstring ComposeAddress(const ContactFields& f) {
+  std::wstring out = f.MailingAddressStreet;
+  std::wstring cityLine = f.MailingAddressPostalCode;
+  if (!cityLine.empty() && !f.MailingAddressCity.empty()) cityLine += L" ";
+  cityLine += f.MailingAddressCity;
+  for (const std::wstring& part : {cityLine, f.MailingAddressCountry}) {
+    if (part.empty()) continue;
+    if (!out.empty()) out += L"\r\n";
+    out += part;
+  }
+  return out;
+}
+
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER f;
+  QueryPerformanceFrequency(&f);
+  return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+bool OpenClipboardRetrying() {
+  for (int i = 0; i < 50; ++i) {
+    if (OpenClipboard(nullptr)) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+}  // namespace
+
+Host::Host() {
+  comInitialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  world_ = std::make_unique<World>();
+  World& w = *world_;
+  Tracker& t = w.tracker;
+  w.app = t.Make<ApplicationObj>(w);
+  w.ns = t.Make<NameSpaceObj>(w);
+  w.explorers = t.Make<ExplorersObj>(w);
+  w.inspectors = t.Make<InspectorsObj>(w);
+  w.addins = t.Make<AddInsObj>(w);
+  w.defaultFolders[kFolderContacts] = t.Make<FolderObj>(w, L"Kontakte", kItemContact);
+  w.defaultFolders[kFolderInbox] = t.Make<FolderObj>(w, L"Posteingang", kItemMail);
+  Register();
+}
+
+Host::~Host() {
+  if (started_) Shutdown();
+  Unregister();
+  if (ExternalRefs() > 0) {
+    world_->tracker.Abandon();
+    (void)world_.release();  // someone still holds our objects: leave them valid
+  } else {
+    world_.reset();
+  }
+  if (comInitialised_) CoUninitialize();
+}
+
+void Host::Register() {
+  // The stand-in type libraries, as Outlook's setup registers its own.
+  for (const wchar_t* path : {OutlookTypeLibPath(), OfficeTypeLibPath()}) {
+    ITypeLib* lib = nullptr;
+    if (SUCCEEDED(LoadTypeLibEx(const_cast<wchar_t*>(path), REGKIND_NONE, &lib))) {
+      RegisterTypeLib(lib, const_cast<wchar_t*>(path), nullptr);
+      lib->Release();
+    }
+  }
+  // "Outlook.Application": the ProgID machine-wide (Wine does not read
+  // per-user classes), the class object for this process.
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Outlook.Application\\CLSID", 0, nullptr, 0,
+                      KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    std::wstring clsid = GuidText(kClsidOutlookApplication);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid.c_str()),
+                   static_cast<DWORD>((clsid.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+  }
+  factory_ = new ApplicationFactory(world_->app);
+  CoRegisterClassObject(kClsidOutlookApplication, factory_, CLSCTX_LOCAL_SERVER,
+                        REGCLS_MULTIPLEUSE, &classCookie_);
+}
+
+void Host::Unregister() {
+  if (classCookie_) CoRevokeClassObject(classCookie_);
+  classCookie_ = 0;
+  if (factory_) factory_->Release();
+  factory_ = nullptr;
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Outlook.Application\\CLSID");
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, kProgId);
+  ITypeLib* lib = nullptr;
+  TLIBATTR* attr = nullptr;
+  for (const wchar_t* path : {OutlookTypeLibPath(), OfficeTypeLibPath()}) {
+    if (FAILED(LoadTypeLibEx(const_cast<wchar_t*>(path), REGKIND_NONE, &lib))) continue;
+    if (SUCCEEDED(lib->GetLibAttr(&attr))) {
+      UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, SYS_WIN64);
+      lib->ReleaseTLibAttr(attr);
+    }
+    lib->Release();
+  }
+}
+
+// ---- mailbox ----
+
+FolderObj* Host::AddFolder(const std::wstring& name, long defaultItemType) {
+  return world_->tracker.Make<FolderObj>(*world_, name, defaultItemType);
+}
+
+ContactObj* Host::AddContact(FolderObj* folder, ContactFields fields) {
+  if (fields.MailingAddress.empty()) fields.MailingAddress = ComposeAddress(fields);
+  auto* c = world_->tracker.Make<ContactObj>(*world_, folder, std::move(fields));
+  folder->items.push_back(c->AsDispatch());
+  return c;
+}
+
+MailObj* Host::AddMail(FolderObj* folder, const std::wstring& subject) {
+  auto* m = world_->tracker.Make<MailObj>(*world_, folder, subject);
+  folder->items.push_back(m->AsDispatch());
+  return m;
+}
+
+DistListObj* Host::AddDistList(FolderObj* folder, const std::wstring& name) {
+  auto* d = world_->tracker.Make<DistListObj>(*world_, folder, name);
+  folder->items.push_back(d->AsDispatch());
+  return d;
+}
+
+// ---- windows ----
+
+ExplorerObj* Host::OpenExplorer(FolderObj* folder) {
+  auto* e = world_->tracker.Make<ExplorerObj>(*world_, folder);
+  world_->openExplorers.push_back(e);
+  world_->activeExplorer = e;
+  return e;
+}
+
+void Host::CloseExplorer(ExplorerObj* explorer) {
+  if (explorer->open) vx::host::CloseExplorer(*world_, explorer);
+}
+
+bool Host::SwitchFolder(ExplorerObj* explorer, FolderObj* folder) {
+  return vx::host::SwitchFolder(*world_, explorer, folder);
+}
+
+void Host::Select(ExplorerObj* explorer, const std::vector<IDispatch*>& items) {
+  explorer->selection->items = items;
+  explorer->events->Raise(0xF007, {});
+}
+
+InspectorObj* Host::OpenInspector(IDispatch* item) {
+  auto* i = world_->tracker.Make<InspectorObj>(*world_, item);
+  world_->openInspectors.push_back(i);
+  world_->activeInspector = i;
+  world_->inspectors->events->Raise(0xF001, {VarDispatch(i->AsDispatch())});
+  return i;
+}
+
+void Host::CloseInspector(InspectorObj* inspector) {
+  if (inspector->open) vx::host::CloseInspector(*world_, inspector);
+}
+
+// ---- command bars ----
+
+ButtonObj* Host::FindButton(BarsObj* bars, const std::wstring& caption, const std::wstring& bar) {
+  BarObj* b = bars->Find(bar);
+  return b ? b->Find(caption) : nullptr;
+}
+
+bool Host::Click(BarsObj* bars, const std::wstring& caption) {
+  BarObj* b = bars->Find(L"Standard");
+  for (ButtonObj* button : b->buttons) {
+    if (button->caption == caption && button->visible) {
+      button->RaiseClick();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Host::RemoveControl(BarsObj* bars, const std::wstring& caption) {
+  BarObj* b = bars->Find(L"Standard");
+  ButtonObj* button = b->Find(caption);
+  if (!button) return false;
+  b->Remove(button);
+  return true;
+}
+
+// ---- properties dialog ----
+
+PagesObj* Host::OpenFolderProperties(FolderObj* folder) {
+  auto* pages = world_->tracker.Make<PagesObj>(*world_);
+  world_->ns->events->Raise(0xF005, {VarDispatch(pages->AsDispatch()), VarDispatch(folder->AsDispatch())});
+  return pages;
+}
+
+// ---- add-ins ----
+
+void Host::Startup() {
+  if (started_) return;
+  started_ = true;
+  HKEY root = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_READ, &root) == ERROR_SUCCESS) {
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD length = 256;
+      if (RegEnumKeyExW(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      AddIn a;
+      a.progId.assign(name, length);
+      wchar_t friendly[512] = L"";
+      HKEY entry = nullptr;
+      if (RegOpenKeyExW(root, name, 0, KEY_READ, &entry) == ERROR_SUCCESS) {
+        DWORD type = 0, size = sizeof(DWORD);
+        if (RegQueryValueExW(entry, L"LoadBehavior", nullptr, &type,
+                             reinterpret_cast<BYTE*>(&a.loadBehavior), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD) {
+          a.loadBehavior = 0;
+        }
+        size = sizeof(friendly) - sizeof(wchar_t);
+        if (RegQueryValueExW(entry, L"FriendlyName", nullptr, &type,
+                             reinterpret_cast<BYTE*>(friendly), &size) != ERROR_SUCCESS ||
+            type != REG_SZ) {
+          friendly[0] = 0;
+        }
+        RegCloseKey(entry);
+      }
+      CLSID clsid{};
+      std::wstring guid;
+      if (SUCCEEDED(CLSIDFromProgID(a.progId.c_str(), &clsid))) guid = GuidText(clsid);
+      a.entry = world_->tracker.Make<AddInObj>(*world_, a.progId, guid, friendly);
+      world_->addins->entries.push_back(a.entry);
+      addins_.push_back(a);
+    }
+    RegCloseKey(root);
+  }
+
+  SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+  for (AddIn& a : addins_) {
+    if (a.loadBehavior != 3) continue;
+    CLSID clsid{};
+    IUnknown* unknown = nullptr;
+    a.created = CLSIDFromProgID(a.progId.c_str(), &clsid);
+    if (SUCCEEDED(a.created)) {
+      a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   reinterpret_cast<void**>(&unknown));
+    }
+    if (SUCCEEDED(a.created)) {
+      a.created = unknown->QueryInterface(vx::win::IID_IDTExtensibility2,
+                                          reinterpret_cast<void**>(&a.addin));
+      unknown->Release();
+    }
+    if (FAILED(a.created)) continue;
+    LARGE_INTEGER from, to;
+    QueryPerformanceCounter(&from);
+    a.connected = a.addin->OnConnection(static_cast<_Application*>(world_->app),
+                                        vx::win::ext_cm_Startup,
+                                        static_cast<COMAddIn*>(a.entry), &custom);
+    QueryPerformanceCounter(&to);
+    a.connectMs = Milliseconds(from, to);
+    if (a.connected != S_OK) {
+      a.addin->Release();
+      a.addin = nullptr;
+      continue;
+    }
+    a.entry->connected = true;
+  }
+  for (AddIn& a : addins_) {
+    if (a.addin) a.addin->OnAddInsUpdate(&custom);
+  }
+  for (AddIn& a : addins_) {
+    if (a.addin) a.addin->OnStartupComplete(&custom);
+  }
+  SafeArrayDestroy(custom);
+  world_->app->events->Raise(0xF006, {});  // ApplicationEvents.Startup
+}
+
+void Host::Shutdown() {
+  if (!started_) return;
+  started_ = false;
+  world_->app->events->Raise(0xF007, {});  // ApplicationEvents.Quit
+  SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
+  for (AddIn& a : addins_) {
+    if (a.addin) a.addin->OnBeginShutdown(&custom);
+  }
+  for (AddIn& a : addins_) {
+    if (!a.addin) continue;
+    a.addin->OnDisconnection(vx::win::ext_dm_HostShutdown, &custom);
+    a.entry->SetObject(nullptr);
+    a.entry->connected = false;
+    a.addin->Release();
+    a.addin = nullptr;
+  }
+  SafeArrayDestroy(custom);
+}
+
+// ---- clipboard ----
+
+std::string Host::ClipboardText() {
+  std::string out;
+  if (!OpenClipboardRetrying()) return out;
+  if (HANDLE h = GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(GlobalLock(h))) {
+      out.assign(p, strnlen(p, GlobalSize(h)));
+      GlobalUnlock(h);
+    }
+  }
+  CloseClipboard();
+  return out;
+}
+
+std::wstring Host::ClipboardUnicode() {
+  std::wstring out;
+  if (!OpenClipboardRetrying()) return out;
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+      out.assign(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t)));
+      GlobalUnlock(h);
+    }
+  }
+  CloseClipboard();
+  return out;
+}
+
+bool Host::ClipboardHasText() {
+  return IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_UNICODETEXT);
+}
+
+void Host::ClearClipboard() {
+  if (!OpenClipboardRetrying()) return;
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+bool Host::WaitForBoxes(size_t n, DWORD ms) {
+  DWORD start = GetTickCount();
+  while (watcher_.Count() < n) {
+    if (GetTickCount() - start > ms) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  }
+  return true;
+}
+
+}  // namespace vx::host

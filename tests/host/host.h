@@ -1,0 +1,145 @@
+// The substitute Outlook: a 64-bit stand-in for Outlook 2000/XP that loads
+// COM add-ins the way Outlook does and lets a test act as the user.
+//
+//   Host host;                                  // COM, type libraries, "Outlook.Application"
+//   auto* c = host.AddContact(host.Contacts(), {.FullName = L"Anna Bauer", ...});
+//   auto* e = host.OpenExplorer(host.Contacts());
+//   host.Startup();                             // every add-in with LoadBehavior 3
+//   host.Select(e, {c});
+//   host.Click(e->bars, L"&Zwischenablage");
+//   host.ClipboardText();                       // the CF_TEXT bytes
+//   host.Shutdown();
+//   EXPECT_EQ(host.ExternalRefs(), 0);
+//
+// Everything runs on the calling thread, which must be the thread that created
+// the host (an apartment-threaded COM thread); modal boxes and the splash
+// window are read and closed by a watcher thread (box_watcher.h).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/extensibility.h"
+#include "tests/host/box_watcher.h"
+#include "tests/host/objects.h"
+
+namespace vx::host {
+
+// {0006F03A-0000-0000-C000-000000000046}: the class of "Outlook.Application".
+inline constexpr CLSID kClsidOutlookApplication = {
+    0x0006F03A, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// One entry of HKCU\Software\Microsoft\Office\Outlook\Addins and what became
+// of it at start-up.
+struct AddIn {
+  std::wstring progId;
+  DWORD loadBehavior = 0;
+  AddInObj* entry = nullptr;  // its COMAddIns entry
+  HRESULT created = S_FALSE;  // CoCreateInstance + QueryInterface(IDTExtensibility2)
+  HRESULT connected = S_FALSE;  // OnConnection
+  double connectMs = 0;         // how long OnConnection took
+  vx::win::IDTExtensibility2* addin = nullptr;  // held while connected
+};
+
+class Host {
+ public:
+  // Initialises COM on this thread, builds the object model (a namespace with
+  // the Contacts (10) and Inbox (6) folders, no windows), registers the
+  // stand-in type libraries as an installed Outlook would and this host as
+  // "Outlook.Application", and starts watching for boxes.
+  Host();
+  // Shuts down (if Startup ran), undoes the registrations and frees the
+  // objects, unless references are still held outside: then they are leaked.
+  ~Host();
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  World& world() { return *world_; }
+  ApplicationObj* app() { return world_->app; }
+  NameSpaceObj* ns() { return world_->ns; }
+
+  // ---- the mailbox ----
+  FolderObj* Contacts() { return world_->defaultFolders[kFolderContacts]; }
+  FolderObj* Inbox() { return world_->defaultFolders[kFolderInbox]; }
+  FolderObj* AddFolder(const std::wstring& name, long defaultItemType);
+  // A contact; when fields.MailingAddress is empty it is composed from street,
+  // postal code, city and country, as Outlook does.
+  ContactObj* AddContact(FolderObj* folder, ContactFields fields);
+  MailObj* AddMail(FolderObj* folder, const std::wstring& subject);
+  DistListObj* AddDistList(FolderObj* folder, const std::wstring& name);
+
+  // ---- windows, as the user opens and uses them ----
+  ExplorerObj* OpenExplorer(FolderObj* folder);  // becomes the active explorer
+  void CloseExplorer(ExplorerObj* explorer);     // Close event; temporary buttons go
+  bool SwitchFolder(ExplorerObj* explorer, FolderObj* folder);  // Before..., FolderSwitch
+  void Select(ExplorerObj* explorer, const std::vector<IDispatch*>& items);  // SelectionChange
+  // Opens an item's window (becomes the active inspector) and raises NewInspector.
+  InspectorObj* OpenInspector(IDispatch* item);
+  void CloseInspector(InspectorObj* inspector);
+
+  // ---- command bars ----
+  // The first control with that caption on a window's bar, or null.
+  static ButtonObj* FindButton(BarsObj* bars, const std::wstring& caption,
+                               const std::wstring& bar = L"Standard");
+  // Clicks the first visible control with that caption on the window's
+  // "Standard" bar: Click(Ctrl, CancelDefault) to its sinks. False when there
+  // is no such visible control.
+  bool Click(BarsObj* bars, const std::wstring& caption);
+  // Removes the control from the window's "Standard" bar, as a user
+  // customising the toolbar would. False when there is none.
+  bool RemoveControl(BarsObj* bars, const std::wstring& caption);
+
+  // ---- folder properties dialog ----
+  // Opens a folder's properties dialog: a new PropertyPages collection is
+  // handed to NameSpaceEvents.OptionsPagesAdd(Pages, Folder); what the sinks
+  // added is in the result's pages (ProgID or object, and title). The
+  // collection stays with the host; only the add-in's records are kept.
+  PagesObj* OpenFolderProperties(FolderObj* folder);
+
+  // ---- add-ins ----
+  // Outlook's start: every HKCU ...\Outlook\Addins\<ProgID> gets a COMAddIns
+  // entry; those with LoadBehavior 3 are created in-process from their
+  // ProgID, asked for IDTExtensibility2 and connected: OnConnection(app,
+  // ext_cm_Startup, entry, custom) for each, then OnAddInsUpdate, then
+  // OnStartupComplete; then ApplicationEvents.Startup. An add-in whose
+  // OnConnection fails is released at once.
+  void Startup();
+  // Outlook's end: ApplicationEvents.Quit (its place before the add-ins'
+  // notifications is assumed), OnBeginShutdown for each connected add-in, then
+  // OnDisconnection(ext_dm_HostShutdown), its entry's Object emptied, the
+  // add-in released. Windows stay as they are.
+  void Shutdown();
+  const std::vector<AddIn>& AddIns() const { return addins_; }
+
+  // ---- clipboard (any thread of the process) ----
+  static std::string ClipboardText();      // CF_TEXT bytes without the final NUL; "" if none
+  static std::wstring ClipboardUnicode();  // CF_UNICODETEXT; L"" if none
+  static bool ClipboardHasText();
+  static void ClearClipboard();
+
+  // ---- boxes the add-in showed (and the watcher closed) ----
+  std::vector<Box> TakeBoxes() { return watcher_.Take(); }
+  // Waits until n boxes have been recorded since the last TakeBoxes, or the
+  // time is up (for boxes shown from another thread).
+  bool WaitForBoxes(size_t n, DWORD ms = 5000);
+
+  // ---- counting ----
+  long ExternalRefs() const { return world_->tracker.ExternalRefs(); }
+  long Subscriptions() const { return world_->tracker.Subscriptions(); }
+  std::wstring Holders() const { return world_->tracker.Holders(); }
+  const Tracker& tracker() const { return world_->tracker; }
+
+ private:
+  void Register();
+  void Unregister();
+
+  bool comInitialised_ = false;
+  std::unique_ptr<World> world_;
+  std::vector<AddIn> addins_;
+  bool started_ = false;
+  DWORD classCookie_ = 0;
+  IClassFactory* factory_ = nullptr;
+  BoxWatcher watcher_;
+};
+
+}  // namespace vx::host
