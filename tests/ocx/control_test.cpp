@@ -8,10 +8,15 @@
 #include <gtest/gtest.h>
 
 #include "ocx_test.h"
-#include "page_dialog.h"
+#include "tests/host/property_dialog.h"
 
 namespace vx::test {
 namespace {
+
+using host::PageDialog;
+using host::PageSite;
+using host::kIdApply;
+using host::kIidPropertyPage;
 
 constexpr int kLstFields = 102, kBtnToConfig = 103, kLvConfig = 105, kBtnDelete = 106,
               kBtnInsert = 107, kBtnAbout = 108;

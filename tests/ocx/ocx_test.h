@@ -13,6 +13,9 @@
 
 namespace vx::test {
 
+inline constexpr CLSID kClsidCtlVellox = {
+    0x87B630C7, 0x02C3, 0x4ABE, {0x9C, 0xAF, 0xFA, 0x93, 0x1F, 0x12, 0x76, 0x5B}};
+
 // Command-line options (main.cpp).
 struct Options {
   std::wstring ocx;       // the built Vellox.ocx

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "page_dialog.h"
+#include "tests/host/property_dialog.h"
 #include "tests/e2e/vellox_install.h"
 #include "tests/host/host.h"
 
@@ -53,8 +53,8 @@ int main() {
     QueryPerformanceFrequency(&f);
     std::vector<double> ms;
     for (int run = 0; run <= 30 && status == 0; ++run) {
-      vx::test::PageSite site;
-      vx::test::PageDialog dialog(site);
+      vx::host::PageSite site;
+      vx::host::PageDialog dialog(site);
       vx::host::PagesObj* pages = host.OpenFolderProperties(host.Contacts());
       if (pages->pages.size() != 1 || FAILED(dialog.OpenWindow(L"Eigenschaften von Kontakte"))) {
         std::fprintf(stderr, "no page announced (%zu)\n", pages->pages.size());

@@ -11,12 +11,17 @@
 #include <memory>
 #include <string>
 
-#include "page_dialog.h"
+#include "tests/host/property_dialog.h"
 #include "tests/e2e/vellox_install.h"
 #include "tests/host/host.h"
 
 namespace vx::test {
 namespace {
+
+using host::PageDialog;
+using host::PageSite;
+using host::kIdApply;
+using host::kIidPropertyPage;
 
 using host::Box;
 using host::ExplorerObj;

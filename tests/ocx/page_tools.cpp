@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "ocx_test.h"
-#include "page_dialog.h"
+#include "tests/host/property_dialog.h"
 
 namespace vx::test {
+
+using host::PageDialog;
+using host::PageSite;
 
 int Screenshot(const std::wstring& path) {
   StoreTemplate({L"<FullName>", L"<CompanyName>", L"z. Hd. Frau Müller",

@@ -12,10 +12,15 @@
 #include <vector>
 
 #include "ocx_test.h"
-#include "page_dialog.h"
+#include "tests/host/property_dialog.h"
 
 namespace vx::test {
 namespace {
+
+using host::PageDialog;
+using host::PageSite;
+using host::kIdApply;
+using host::kIidPropertyPage;
 
 const GUID kLibid = {0xA827D05F, 0xC205, 0x4450, {0xA6, 0x3D, 0xBE, 0xBB, 0x40, 0xAC, 0x24, 0x1B}};
 const GUID kOutlookLibid = {0x00062FFF, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

@@ -1,8 +1,9 @@
-// A properties dialog hosting the options page the way Outlook's folder
-// properties dialog does: a top-level window with OK, Cancel and Apply, a
-// client site that answers PropertyPageSite, Apply enabled from Dirty after
-// OnStatusChange, OK and Apply calling Apply on a dirty page. It counts the
-// references held on its site, so a test can see them all come back.
+// The substitute Outlook's folder properties dialog: a top-level window with
+// OK, Cancel and Apply that hosts a page control added by ProgID
+// (PropertyPages.Add), with a client site that answers PropertyPageSite,
+// Apply enabled from Dirty after OnStatusChange, and OK and Apply calling
+// Apply on a dirty page. The site counts the references held on it, so a
+// test can see them all come back.
 #pragma once
 
 #include <windows.h>
@@ -11,17 +12,15 @@
 
 #include <string>
 
-#include "Vellox_h.h"
+// widl's header for the stand-in Outlook library: PropertyPage, PropertyPageSite.
+#include "outlook9.h"
 
-namespace vx::test {
+namespace vx::host {
 
 inline constexpr IID kIidPropertyPage = {
     0x0006307E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID kIidPropertyPageSite = {
     0x0006307F, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-inline constexpr CLSID kClsidCtlVellox = {
-    0x87B630C7, 0x02C3, 0x4ABE, {0x9C, 0xAF, 0xFA, 0x93, 0x1F, 0x12, 0x76, 0x5B}};
-
 // The dialog's buttons.
 inline constexpr int kIdApply = 0x3021;
 
@@ -105,7 +104,7 @@ class PageSite final : public IOleClientSite, public IOleInPlaceSite, public Pro
   }
 
   // PropertyPageSite
-  STDMETHODIMP get_Application(IDispatch** out) override {
+  STDMETHODIMP get_Application(_Application** out) override {
     *out = nullptr;
     return E_NOTIMPL;
   }
@@ -113,7 +112,7 @@ class PageSite final : public IOleClientSite, public IOleInPlaceSite, public Pro
     *out = 70;  // olPropertyPageSite
     return S_OK;
   }
-  STDMETHODIMP get_Session(IDispatch** out) override {
+  STDMETHODIMP get_Session(_NameSpace** out) override {
     *out = nullptr;
     return E_NOTIMPL;
   }
@@ -138,9 +137,9 @@ class PageSite final : public IOleClientSite, public IOleInPlaceSite, public Pro
 #pragma GCC diagnostic pop
 
 // The properties window: "Eigenschaften von Kontakte" with the page's tab
-// area, OK, Abbrechen and Übernehmen. Create() makes the control from its
-// CLSID through the given class factory, sets the site, initialises it and
-// activates it in place, as Outlook does with a page added by ProgID.
+// area, OK, Abbrechen and Übernehmen. Open() makes the control through the
+// given class factory, sets the site, initialises it and activates it in
+// place, as Outlook does with a page added by ProgID.
 class PageDialog {
  public:
   explicit PageDialog(PageSite& site) : site_(site) {}
@@ -190,4 +189,4 @@ class PageDialog {
   std::wstring tabTitle_ = L"Adresse kopieren";
 };
 
-}  // namespace vx::test
+}  // namespace vx::host

@@ -1,11 +1,11 @@
-#include "page_dialog.h"
+#include "tests/host/property_dialog.h"
 
 #include <commctrl.h>
 
 #include <fstream>
 #include <vector>
 
-namespace vx::test {
+namespace vx::host {
 
 namespace {
 const wchar_t kClass[] = L"VelloxTestPropertiesDialog";
@@ -268,4 +268,4 @@ LRESULT CALLBACK PageDialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-}  // namespace vx::test
+}  // namespace vx::host
