@@ -169,6 +169,38 @@ TEST_F(Page, TheFieldListAndTheLinesAreTheStoredOnesInTheirControls) {
   for (int id : {kBtnToConfig, kBtnDelete, kBtnInsert}) {
     EXPECT_NE(SendDlgItemMessageW(page, id, BM_GETIMAGE, IMAGE_ICON, 0), 0) << id;
   }
+
+  // The tooltips: the three picture buttons' and the one set on lvConfig at
+  // creation.
+  struct Search {
+    HWND owner, found;
+  } search{page, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        wchar_t cls[32] = {};
+        GetClassNameW(h, cls, 32);
+        if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == s->owner) s->found = h;
+        return s->found == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  ASSERT_NE(search.found, nullptr);
+  const std::pair<int, const wchar_t*> tips[] = {
+      {kBtnToConfig, L"Eintrag hinter den unten ausgewählten kopieren"},
+      {kBtnDelete, L"Zeile löschen"},
+      {kBtnInsert, L"leere Zeile unterhalb einfügen"},
+      {kLvConfig, L" Sie können zusätzlichen Text direkt in die Zeilen schreiben"}};
+  for (const auto& [id, text] : tips) {
+    wchar_t buffer[128] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = page;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(page, id));
+    tool.lpszText = buffer;
+    SendMessageW(search.found, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(buffer, text) << id;
+  }
 }
 
 TEST_F(Page, TheButtonsEditTheLinesAndEnableApply) {
