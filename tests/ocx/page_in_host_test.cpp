@@ -1,0 +1,195 @@
+// Vellox.ocx and Vellox.DLL registered with regsvr32, the add-in connected
+// to the substitute Outlook, the folder's properties dialog opened: the page
+// the add-in announced is created from its ProgID and hosted with a site that
+// answers PropertyPageSite, and used through its real controls.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "tests/host/property_dialog.h"
+#include "tests/e2e/vellox_install.h"
+#include "tests/host/host.h"
+
+namespace vx::test {
+namespace {
+
+using host::PageDialog;
+using host::PageSite;
+using host::kIdApply;
+using host::kIidPropertyPage;
+
+using host::Box;
+using host::ExplorerObj;
+using host::Host;
+
+constexpr int kLstFields = 102, kBtnToConfig = 103, kLvConfig = 105, kBtnDelete = 106,
+              kBtnInsert = 107, kBtnAbout = 108;
+
+DWORD RegisterOcx(bool unregister) {
+  std::wstring command = L"regsvr32.exe /s ";
+  if (unregister) command += L"/u ";
+  command += L"\"" VX_VELLOX_OCX L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return GetLastError();
+  }
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+std::wstring LineText(HWND list, int index) {
+  wchar_t buffer[512] = {};
+  ListView_GetItemText(list, index, 0, buffer, 512);
+  return buffer;
+}
+
+class PageInHost : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_EQ(e2e::Regsvr32(false), 0u);
+    ASSERT_EQ(RegisterOcx(false), 0u);
+  }
+  static void TearDownTestSuite() {
+    RegisterOcx(true);
+    e2e::Regsvr32(true);
+  }
+
+  void SetUp() override {
+    e2e::DeleteSettings();
+    e2e::WriteSetting(L"Startup", L"FirstRun", L"0");
+    e2e::WriteSetting(L"Startup", L"ShowSplash", L"0");
+    e2e::WriteTemplate({L"<FullName>", L"<CompanyName>", L"<MailingAddress>"});
+    host_ = std::make_unique<Host>();
+    anna_ = host_->AddContact(host_->Contacts(), {.FullName = L"Anna Müller",
+                                                  .CompanyName = L"Müller & Söhne GmbH",
+                                                  .MailingAddressCity = L"München",
+                                                  .MailingAddressStreet = L"Hauptstraße 5",
+                                                  .MailingAddressPostalCode = L"80331"});
+    explorer_ = host_->OpenExplorer(host_->Contacts());
+    host_->Startup();
+  }
+  void TearDown() override {
+    host_.reset();
+    e2e::DeleteSettings();
+  }
+
+  // The folder's properties dialog with the page the add-in added.
+  void OpenProperties(PageSite& site, PageDialog& dialog) {
+    host::PagesObj* pages = host_->OpenFolderProperties(host_->Contacts());
+    ASSERT_EQ(pages->pages.size(), 1u);
+    ASSERT_EQ(pages->pages[0].progId, L"Vellox.ctlVellox");
+    ASSERT_HRESULT_SUCCEEDED(dialog.OpenProgId(pages->pages[0].progId.c_str(), pages->pages[0].title.c_str()));
+    (void)site;
+  }
+
+  std::unique_ptr<Host> host_;
+  host::ContactObj* anna_ = nullptr;
+  ExplorerObj* explorer_ = nullptr;
+};
+
+TEST_F(PageInHost, EditApplyAndTheNextClickUsesTheNewTemplate) {
+  PageSite site;
+  PageDialog dialog(site);
+  OpenProperties(site, dialog);
+  HWND page = dialog.pageWindow();
+  HWND lines = GetDlgItem(page, kLvConfig);
+  EXPECT_EQ(SendDlgItemMessageW(page, kLstFields, LB_GETCOUNT, 0, 0), 7);
+  ASSERT_EQ(ListView_GetItemCount(lines), 3);
+  EXPECT_EQ(LineText(lines, 2), L"<MailingAddress>");
+  EXPECT_FALSE(IsWindowEnabled(dialog.apply()));
+
+  // Line 3 selected (the last loaded): Delete it, copy entry 4 below line 2,
+  // insert an empty line below that, then type into it.
+  SendMessageW(GetDlgItem(page, kBtnDelete), BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowEnabled(dialog.apply()));
+  ListView_SetItemState(lines, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendDlgItemMessageW(page, kLstFields, LB_SETCURSEL, 4, 0);
+  SendMessageW(GetDlgItem(page, kBtnToConfig), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(page, kBtnInsert), BM_CLICK, 0, 0);
+  ASSERT_EQ(ListView_GetItemCount(lines), 4);
+  SetFocus(lines);
+  HWND edit = ListView_EditLabel(lines, 3);
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextW(edit, L"Deutschland");
+  SetFocus(GetDlgItem(page, kLstFields));
+  PageDialog::Pump();
+  EXPECT_EQ(site.statusChanges(), 4);
+
+  dialog.Press(kIdApply);
+  EXPECT_EQ(dialog.applies(), 1);
+  EXPECT_TRUE(host_->TakeBoxes().empty()) << "the add-in was reached";
+  EXPECT_EQ(e2e::ReadSetting(L"AdressFormat", L"Line2"), L"<CompanyName>");
+  EXPECT_EQ(e2e::ReadSetting(L"AdressFormat", L"Line3"), L"<MailingAddressPostalCode> <MailingAddressCity>");
+  EXPECT_EQ(e2e::ReadSetting(L"AdressFormat", L"Line4"), L"Deutschland");
+  bool found = true;
+  e2e::ReadSetting(L"AdressFormat", L"Line5", &found);
+  EXPECT_FALSE(found);
+
+  // The running add-in re-read the template: the next click uses it.
+  host_->Select(explorer_, {anna_->AsDispatch()});
+  ASSERT_TRUE(host_->Click(explorer_->bars, e2e::kCaption));
+  EXPECT_EQ(Host::ClipboardText(), "Anna M\xFCller\r\nM\xFCller & S\xF6hne GmbH\r\n80331 M\xFCnchen\r\nDeutschland");
+
+  // Info: the about window, closed by the host's watcher.
+  SendMessageW(GetDlgItem(page, kBtnAbout), BM_CLICK, 0, 0);
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].splash);
+
+  dialog.Close();
+  EXPECT_EQ(site.references(), 0) << "closing the dialog releases the page and its site";
+}
+
+TEST_F(PageInHost, WithTheAddInDisconnectedApplySavesThenReports) {
+  PageSite site;
+  PageDialog dialog(site);
+  OpenProperties(site, dialog);
+  host_->Shutdown();  // the add-in goes while the dialog is open
+  SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnInsert), BM_CLICK, 0, 0);
+  dialog.Press(IDOK);
+  EXPECT_EQ(dialog.applies(), 1);
+  EXPECT_EQ(e2e::ReadSetting(L"AdressFormat", L"Line4"), L"");
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, L"PropertyPage_Apply");
+  EXPECT_TRUE(boxes[0].prompt.ends_with(L" in Funktion 'PropertyPage_Apply' von Benutzersteuerelement 'ctlVellox'"))
+      << std::string(boxes[0].prompt.begin(), boxes[0].prompt.end());
+  dialog.Close();
+  EXPECT_EQ(site.references(), 0);
+}
+
+// What the page's kept application object means for Outlook's shutdown.
+TEST_F(PageInHost, TheKeptApplicationOutlivesTheDialogUntilTheLibraryIsUnloaded) {
+  {
+    PageSite site;
+    PageDialog dialog(site);
+    OpenProperties(site, dialog);
+    SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnInsert), BM_CLICK, 0, 0);
+    dialog.Press(kIdApply);
+    dialog.Close();
+  }
+  host_->Shutdown();
+  const long held = host_->ExternalRefs();
+  const std::wstring holders = host_->Holders();
+  std::printf("after the dialog closed and the add-in disconnected: %ld reference(s) held outside (%s)\n", held,
+              std::string(holders.begin(), holders.end()).c_str());
+  EXPECT_EQ(held, 1) << "the control library's one application object per thread";
+  CoFreeUnusedLibrariesEx(0, 0);
+  CoFreeUnusedLibrariesEx(0, 0);
+  EXPECT_EQ(GetModuleHandleW(VX_VELLOX_OCX), nullptr) << "the library can unload";
+  EXPECT_EQ(host_->ExternalRefs(), 0) << "and gives the application back when it does";
+}
+
+}  // namespace
+}  // namespace vx::test

@@ -1,0 +1,91 @@
+# Static checks of a built Vellox.ocx (any architecture; reads files only):
+# exactly the four server exports, undecorated; only Windows system DLLs
+# imported; TYPELIB 1, the toolbox bitmap 30000 (16 x 15, 4 bpp) and the
+# version block; the stripped file under 512 KB.
+#   cmake -DOCX=... -DSTRIPPED=... -DOBJDUMP=... -DWINDRES=... -P static_checks.cmake
+cmake_minimum_required(VERSION 3.25)
+set(errors "")
+macro(problem text)
+  string(APPEND errors "  ${text}\n")
+endmacro()
+
+execute_process(COMMAND ${OBJDUMP} -p ${OCX} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${OCX}")
+endif()
+
+# Brackets would confuse CMake's lists: the table's "[n]" become "<n>".
+string(REPLACE "[" "<" dump_plain "${dump}")
+string(REPLACE "]" ">" dump_plain "${dump_plain}")
+string(REGEX MATCH "<Ordinal/Name Pointer> Table[^\n]*\n(([ \t]*<[ 0-9]+>[^\n]*\n)*)" table "${dump_plain}")
+string(REGEX MATCHALL ">[ \t]+[^ \t\n]+" entries "${CMAKE_MATCH_1}")
+set(exports "")
+foreach(e ${entries})
+  string(REGEX REPLACE "^>[ \t]+" "" e "${e}")
+  list(APPEND exports ${e})
+endforeach()
+list(SORT exports)
+set(wanted DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
+if(NOT exports STREQUAL wanted)
+  problem("exports are '${exports}', expected '${wanted}'")
+endif()
+
+set(system ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL OLEAUT32.DLL USER32.DLL)
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+foreach(i ${imports})
+  string(REGEX REPLACE "DLL Name: " "" i "${i}")
+  string(STRIP "${i}" i)
+  string(TOUPPER "${i}" upper)
+  if(NOT upper IN_LIST system)
+    problem("imports ${i}, not a Windows system DLL")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${WINDRES} -J coff -O rc -i ${OCX} OUTPUT_VARIABLE rc_text RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  problem("windres cannot read the resources")
+endif()
+foreach(line
+    "\n1 \"TYPELIB\""
+    "\n30000 2 /* RT_BITMAP */"
+    "FILEVERSION 1, 0, 0, 25"
+    "PRODUCTVERSION 1, 0, 0, 25"
+    "FILEOS 0x4"
+    "FILETYPE 0x2"
+    "BLOCK \"040704B0\""
+    "VALUE \"Translation\", 0x407, 1200"
+    "VALUE \"FileVersion\", \"1.00.0025\""
+    "VALUE \"ProductVersion\", \"1.00.0025\""
+    "VALUE \"FileDescription\", \"ActiveX control that provides a custom Property Page for a COM add-in for Outlook 2000\""
+    "VALUE \"Comments\", \"ActiveX control for custom Property Page for Vellox COM add-in\""
+    "VALUE \"ProductName\", \"Vellox\""
+    "VALUE \"InternalName\", \"Vellox\""
+    "VALUE \"OriginalFilename\", \"Vellox.ocx\""
+    "VALUE \"OLESelfRegister\", \"\"")
+  string(FIND "${rc_text}" "${line}" at)
+  if(at EQUAL -1)
+    string(STRIP "${line}" shown)
+    problem("resources lack: ${shown}")
+  endif()
+endforeach()
+
+# The toolbox bitmap's header: 16 x 15 pixels, 4 bits per pixel.
+execute_process(COMMAND ${OBJDUMP} -s -j .rsrc ${OCX} OUTPUT_VARIABLE rsrc)
+string(REGEX REPLACE "[^\n]* ([0-9a-f]+ [0-9a-f]+ [0-9a-f]+ [0-9a-f]+)  [^\n]*\n?" "\\1 " hex "${rsrc}")
+string(REPLACE " " "" hex "${hex}")
+# BITMAPINFOHEADER: size 40, width 16, height 15, planes 1, 4 bpp.
+string(FIND "${hex}" "28000000100000000f00000001000400" header)
+if(header EQUAL -1)
+  problem("no 16 x 15, 4 bpp bitmap in the resources")
+endif()
+
+file(SIZE ${STRIPPED} size)
+math(EXPR limit "512 * 1024")
+if(size GREATER_EQUAL limit)
+  problem("stripped file is ${size} bytes, not under 512 KB")
+endif()
+message(STATUS "stripped ${STRIPPED}: ${size} bytes")
+
+if(errors)
+  message(FATAL_ERROR "Vellox.ocx (${OCX}):\n${errors}")
+endif()
