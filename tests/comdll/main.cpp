@@ -1,5 +1,5 @@
 // The Windows-side tests of Vellox.DLL and the COM plumbing, run under
-// wine64:  comdll_tests --dll=<path of Vellox.DLL> [gtest options]
+// wine64:  comdll_tests --dll=<path of Vellox.DLL> [--trace=<text>...] [gtest options]
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +11,7 @@
 namespace vx::test {
 std::wstring g_dllPath;
 void SetSnapshotPath(const std::wstring& path, bool compare);
+void AddTraceNeedle(const std::wstring& text);
 }  // namespace vx::test
 
 namespace {
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     if (arg.rfind("--dll=", 0) == 0) vx::test::g_dllPath = WindowsPath(arg.substr(6));
     if (arg.rfind("--snapshot=", 0) == 0) vx::test::SetSnapshotPath(WindowsPath(arg.substr(11)), false);
     if (arg.rfind("--compare=", 0) == 0) vx::test::SetSnapshotPath(WindowsPath(arg.substr(10)), true);
+    if (arg.rfind("--trace=", 0) == 0) vx::test::AddTraceNeedle(std::wstring(arg.begin() + 8, arg.end()));
   }
   // The test objects answer IDispatch from this program's type library.
   vx::win::module::SetHandle(GetModuleHandleW(nullptr));

@@ -243,12 +243,17 @@ void ExpectNoTrace(HKEY root, const std::wstring& key, const std::vector<std::ws
   }
 }
 
+// Further names the scan looks for (--trace=<text>, e.g. the other
+// library's identities when both were installed together).
+std::vector<std::wstring> g_moreNeedles;
+
 TEST(Unregistered, NothingNamesOurIdentities) {
-  const std::vector<std::wstring> needles = {
+  std::vector<std::wstring> needles = {
       Upper(kLibid).substr(1, 36),      Upper(kConnect).substr(1, 36),     Upper(kClsVellox).substr(1, 36),
       Upper(kIConnect).substr(1, 36),   Upper(kIClsVellox).substr(1, 36), L"VELLORIAN.CONNECT",
       L"VELLORIAN.CLSVELLOX",
   };
+  for (const auto& n : g_moreNeedles) needles.push_back(Upper(n));
   int findings = 0;
   ExpectNoTrace(HKEY_LOCAL_MACHINE, L"Software", needles, findings);
   ExpectNoTrace(HKEY_CURRENT_USER, L"Software", needles, findings);
@@ -256,6 +261,9 @@ TEST(Unregistered, NothingNamesOurIdentities) {
 }
 
 }  // namespace
+
+// Called from main for --trace=<text>.
+void AddTraceNeedle(const std::wstring& text) { g_moreNeedles.push_back(text); }
 
 // Called from main for --snapshot=<path>.
 void SetSnapshotPath(const std::wstring& path, bool compare) {

@@ -17,6 +17,7 @@
 
 #include "tests/e2e/vellox_install.h"
 #include "tests/host/host.h"
+#include "tests/host/property_dialog.h"
 
 namespace vx::setup {
 namespace {
@@ -73,18 +74,35 @@ struct Library {
   const wchar_t* file;
   const char* checker;  // the test program of that library
   const wchar_t* option;
+  std::wstring scan;  // more options for its Unregistered.* run
 };
+std::wstring MoreIdentities();
 std::vector<Library> Libraries() {
-  std::vector<Library> libraries = {{L"Vellox.DLL", VX_COMDLL_TESTS, L"--dll"}};
+  std::vector<Library> libraries = {{L"Vellox.DLL", VX_COMDLL_TESTS, L"--dll", MoreIdentities()}};
 #ifdef VX_OCX_TESTS
-  libraries.push_back({L"Vellox.ocx", VX_OCX_TESTS, L"--ocx"});
+  libraries.push_back({L"Vellox.ocx", VX_OCX_TESTS, L"--ocx", L""});
 #endif
   return libraries;
 }
 
-DWORD Check(const Library& library, const wchar_t* suite) {
+DWORD Check(const Library& library, const wchar_t* suite, const std::wstring& more = L"") {
   return RunProcess(Quoted(WindowsPath(library.checker)) + L" " + library.option + L"=" +
-             Quoted(InstallDir() + L"\\" + library.file) + L" --gtest_filter=" + suite + L".*");
+                    Quoted(InstallDir() + L"\\" + library.file) + L" --gtest_filter=" + suite + L".*" + more);
+}
+
+// The add-in's registry scan (Unregistered.*, the whole of HKLM\Software
+// and HKCU\Software) also looks for the control library's identities when the
+// package holds it.
+std::wstring MoreIdentities() {
+  std::wstring more;
+#ifdef VX_OCX_TESTS
+  for (const wchar_t* name : {L"87B630C7-02C3-4ABE-9CAF-FA931F12765B", L"A827D05F-C205-4450-A63D-BEBB40AC241B",
+                              L"CFA76581-054C-4F50-B556-B01542F167D8", L"4BA24B0D-34B7-4C33-A543-F78D313F96FF",
+                              L"Vellox.ctlVellox"}) {
+    more += std::wstring(L" --trace=") + name;
+  }
+#endif
+  return more;
 }
 
 std::wstring ReadText(HKEY root, const wchar_t* key, const wchar_t* name, bool* found) {
@@ -133,7 +151,7 @@ TEST(SetupPackage, InstallConnectRemoveKeepsTheUserSettings) {
     SCOPED_TRACE("removed");
     for (const Library& library : Libraries()) {
       EXPECT_FALSE(Exists(dir + L"\\" + library.file)) << std::string(library.checker);
-      EXPECT_EQ(Check(library, L"Unregistered"), 0u) << std::string(library.checker);
+      EXPECT_EQ(Check(library, L"Unregistered", library.scan), 0u) << std::string(library.checker);
     }
     EXPECT_FALSE(Exists(dir));
     ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", &found);
@@ -176,7 +194,34 @@ TEST(InstalledAddin, ConnectsFromTheProgramFolderAndCopies) {
   ASSERT_TRUE(host.Click(explorer->bars, e2e::kCaption));
   EXPECT_EQ(host::Host::ClipboardUnicode(), L"Firma Müller & Söhne GmbH\r\nAnna Müller\r\nMünchen");
   EXPECT_TRUE(host.TakeBoxes().empty());
+#ifdef VX_OCX_TESTS
+  {
+    // The options page the add-in announces, created from the installed
+    // control library; Apply reaches the running add-in (no report).
+    host::PagesObj* pages = host.OpenFolderProperties(host.Contacts());
+    ASSERT_EQ(pages->pages.size(), 1u);
+    host::PageSite site;
+    host::PageDialog dialog(site);
+    ASSERT_HRESULT_SUCCEEDED(dialog.OpenProgId(pages->pages[0].progId.c_str(), pages->pages[0].title.c_str()));
+    HMODULE ocx = GetModuleHandleW(L"Vellox.ocx");
+    ASSERT_NE(ocx, nullptr);
+    GetModuleFileNameW(ocx, loaded, MAX_PATH);
+    EXPECT_EQ(lstrcmpiW(loaded, (InstallDir() + L"\\Vellox.ocx").c_str()), 0)
+        << std::string(loaded, loaded + wcslen(loaded));
+    constexpr int kBtnInsert = 107;
+    SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnInsert), BM_CLICK, 0, 0);
+    dialog.Press(host::kIdApply);
+    EXPECT_EQ(dialog.applies(), 1);
+    EXPECT_TRUE(host.TakeBoxes().empty());
+    EXPECT_EQ(e2e::ReadSetting(L"AdressFormat", L"Line4"), L"");
+    dialog.Close();
+  }
+#endif
   host.Shutdown();
+  // The control library keeps Outlook's application object until it is
+  // unloaded.
+  CoFreeUnusedLibrariesEx(0, 0);
+  CoFreeUnusedLibrariesEx(0, 0);
   EXPECT_EQ(host.ExternalRefs(), 0) << host.Holders();
   EXPECT_EQ(host.Subscriptions(), 0) << host.Holders();
 }
