@@ -1,7 +1,9 @@
-// Vellox.DLL under faults, in the substitute Outlook under wine64: a settings
-// store the user may read but not write, an Outlook whose objects fail on
-// every call, and many connections and disconnections in one process.
+// Vellox.DLL and Vellox.ocx under faults, in the substitute Outlook under
+// wine64: a settings store the user may read but not write (Wine enforces a
+// key's DACL), an Outlook whose objects fail on every call, and many
+// connections and disconnections in one process.
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 #include <sddl.h>
 
@@ -14,6 +16,7 @@
 
 #include "tests/e2e/vellox_install.h"
 #include "tests/host/host.h"
+#include "tests/host/property_dialog.h"
 
 namespace vx::e2e {
 namespace {
@@ -254,6 +257,142 @@ TEST_F(Faults, FailingOutlookAfterTheStartGivesEachHandlersReportAndReleasesEver
   EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
   EXPECT_EQ(host_->tracker().surplusReleases, 0);
   EXPECT_EQ(AddinCanUnloadNow(), S_OK);
+}
+
+// ---- the options page under the same faults ----
+
+DWORD RegisterOcx(bool unregister) {
+  std::wstring command = L"regsvr32.exe /s ";
+  if (unregister) command += L"/u ";
+  command += L"\"" VX_VELLOX_OCX L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return GetLastError();
+  }
+  WaitForSingleObject(pi.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+constexpr int kLvConfig = 105, kBtnInsert = 107, kBtnAbout = 108;
+
+class PageFaults : public Faults {
+ protected:
+  static void SetUpTestSuite() {
+    Faults::SetUpTestSuite();
+    ASSERT_EQ(RegisterOcx(false), 0u);
+  }
+  static void TearDownTestSuite() {
+    RegisterOcx(true);
+    Faults::TearDownTestSuite();
+  }
+  // The contacts folder's properties dialog with the page the add-in added.
+  void Open(host::PageDialog& dialog) {
+    host::PagesObj* pages = host_->OpenFolderProperties(host_->Contacts());
+    ASSERT_EQ(pages->pages.size(), 1u);
+    ASSERT_HRESULT_SUCCEEDED(dialog.OpenProgId(pages->pages[0].progId.c_str(), pages->pages[0].title.c_str()));
+  }
+  int Lines(host::PageDialog& dialog) {
+    return static_cast<int>(SendMessageW(GetDlgItem(dialog.pageWindow(), kLvConfig), LVM_GETITEMCOUNT, 0, 0));
+  }
+  void Finish(host::PageSite& site, host::PageDialog& dialog) {
+    dialog.Close();
+    EXPECT_EQ(site.references(), 0);
+    host_->Shutdown();
+    // The control library keeps Outlook's application object until it is unloaded.
+    CoFreeUnusedLibrariesEx(0, 0);
+    CoFreeUnusedLibrariesEx(0, 0);
+    EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+    EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+  }
+};
+
+TEST_F(PageFaults, ReadOnlyStoreApplyAndAboutReportTheirWritesAndTheAddinKeepsCopying) {
+  WriteSetting(L"Startup", L"FirstRun", L"0");
+  WriteSetting(L"Startup", L"ShowSplash", L"0");
+  WriteTemplate(kTemplate);
+  ASSERT_TRUE(ReadOnly({L"Startup", L"AdressFormat"})) << "the registry does not enforce the key's DACL";
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host::PageSite site;
+  host::PageDialog dialog(site);
+  Open(dialog);
+  EXPECT_EQ(Lines(dialog), 3);
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+
+  SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnInsert), BM_CLICK, 0, 0);
+  dialog.Press(host::kIdApply);
+  EXPECT_EQ(dialog.applies(), 1);
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].prompt, GermanReport(L"70: Zugriff verweigert", L"PropertyPage_Apply",
+                                          L"Benutzersteuerelement", L"ctlVellox"));
+  EXPECT_EQ(boxes[0].title, L"PropertyPage_Apply");
+  EXPECT_TRUE(boxes[0].icon);
+  EXPECT_EQ(ReadSetting(L"AdressFormat", L"Line3"), kTemplate[2]);
+
+  // Info, then OK on the about window: its write is reported too.
+  SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnAbout), BM_CLICK, 0, 0);
+  boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_TRUE(boxes[0].splash);
+  EXPECT_EQ(boxes[1].prompt, GermanReport(L"70: Zugriff verweigert", L"btnOK_Click", L"Formular", L"frmSplash"));
+  EXPECT_EQ(boxes[1].title, L"btnOK_Click");
+
+  // The add-in still copies with the stored template.
+  host_->Select(explorer, {anna_->AsDispatch()});
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(), kAnnaText);
+  Finish(site, dialog);
+}
+
+TEST_F(PageFaults, ReadOnlyEmptyStoreThePageReportsItsDefaultsAndOpensEmpty) {
+  Returning();
+  host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  // Then the template goes and the store becomes read-only.
+  WriteTemplate({});
+  ASSERT_TRUE(ReadOnly({L"Startup"})) << "the registry does not enforce the key's DACL";
+  host::PageSite site;
+  host::PageDialog dialog(site);
+  Open(dialog);
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_GE(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].prompt, L"In der Registry wurde kein Adressformat gefunden, verwende Standardformat.");
+  EXPECT_EQ(boxes[1].prompt, GermanReport(L"70: Zugriff verweigert", L"SaveInitialSettings", L"Designer", L"Connect"));
+  EXPECT_EQ(boxes[1].title, L"SaveInitialSettings");
+  // The second read still finds no template: the load's own report.
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[2].title, L"ReadAdressFormat");
+  EXPECT_TRUE(boxes[2].prompt.ends_with(L"\r\n\r\n in Funktion 'ReadAdressFormat' von Designer 'Connect'"))
+      << std::string(boxes[2].prompt.begin(), boxes[2].prompt.end());
+  EXPECT_EQ(Lines(dialog), 0);
+  Finish(site, dialog);
+}
+
+TEST_F(PageFaults, FailingOutlookApplySavesThenReportsAndEverythingIsReleased) {
+  Returning();
+  host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host::PageSite site;
+  host::PageDialog dialog(site);
+  Open(dialog);
+  host_->FailEveryCall(true);
+  SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnInsert), BM_CLICK, 0, 0);
+  dialog.Press(host::kIdApply);
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].prompt,
+            kOutlookFailed + L" in Funktion 'PropertyPage_Apply' von Benutzersteuerelement 'ctlVellox'");
+  EXPECT_EQ(boxes[0].title, L"PropertyPage_Apply");
+  // Saved before Outlook was asked for the add-in.
+  EXPECT_EQ(ReadSetting(L"AdressFormat", L"Line4"), L"");
+  Finish(site, dialog);
 }
 
 // ---- many connections in one process ----
