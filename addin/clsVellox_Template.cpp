@@ -62,15 +62,6 @@ int16_t InStr(TextView text, char16_t c) {
   return at == TextView::npos ? int16_t{0} : Int16(static_cast<int64_t>(at) + 1);
 }
 
-// The field name between the delimiters: leading and trailing blanks removed.
-TextView TrimmedBlanks(TextView text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && text[first] == u' ') ++first;
-  while (last > first && text[last - 1] == u' ') --last;
-  return text.substr(first, last - first);
-}
-
 // GetPropValue, appending the field's text to out. A failed property read
 // (an empty contact reference is failure 91) is reported here and appends
 // nothing.
@@ -116,7 +107,7 @@ void AppendDecodedLine(MessageBoxes& boxes, ol::Item* contact, TextView line, Te
       int16_t length = Int16(int32_t{q} - p - 1);
       if (length < 0) Raise(fail::kInvalidArgument);
       TextView name =
-          TrimmedBlanks(r.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
+          TrimBlanks(r.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
       if (!name.empty()) AppendPropValue(boxes, contact, name, out);
       // The rest after the ">": Mid(R, q + 1).
       r = r.substr(static_cast<size_t>(Int16(int32_t{q} + 1) - 1));

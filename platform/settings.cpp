@@ -42,7 +42,7 @@ namespace {
 // with an optional decimal point or comma, an optional exponent. Anything
 // else, the empty text included, is failure 13.
 double ToNumber(TextView text) {
-  Text trimmed = TrimBlanks(text);
+  TextView trimmed = TrimBlanks(text);
   std::string ascii;
   bool digits = false;
   for (size_t i = 0; i < trimmed.size(); ++i) {

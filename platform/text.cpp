@@ -105,12 +105,12 @@ int16_t ToInt16(int64_t value) {
   return static_cast<int16_t>(value);
 }
 
-Text TrimBlanks(TextView text) {
+TextView TrimBlanks(TextView text) {
   size_t first = 0;
   size_t last = text.size();
   while (first < last && text[first] == u' ') ++first;
   while (last > first && text[last - 1] == u' ') --last;
-  return Text(text.substr(first, last - first));
+  return text.substr(first, last - first);
 }
 
 }  // namespace vx

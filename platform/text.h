@@ -26,7 +26,7 @@ Text Decimal(int64_t value);
 // when it does not fit.
 int16_t ToInt16(int64_t value);
 
-// Removes leading and trailing blanks (U+0020 only).
-Text TrimBlanks(TextView text);
+// The text without leading and trailing blanks (U+0020 only).
+TextView TrimBlanks(TextView text);
 
 }  // namespace vx
