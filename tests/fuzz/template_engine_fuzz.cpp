@@ -11,7 +11,8 @@
 // template of more than 32,768 lines, which its caller reports); a line
 // without "<" comes back unchanged and shows nothing; a line that is one
 // placeholder gives the field's value, the field-name error text or nothing
-// (failure 6 when its ">" lies beyond position 32,767);
+// (failure 6 when its ">" lies beyond position 32,767); a line that ends in
+// the delimiter message or a DecodeLine report gives nothing;
 // BuildAddressText gives exactly the lines DecodeLine gives one by one,
 // joined as specified, with the same boxes; no half of a surrogate pair
 // appears in the text unless the input held it alone; the text stays within
@@ -185,7 +186,12 @@ void Run(const uint8_t* data, size_t size) {
   Text composed;
   for (Contact& c : contacts) {
     for (const Text& line : lines) {
+      const size_t before = boxes.shown.size();
       const Text r = vellox.DecodeLine(*c.item, line);
+      for (size_t b = before; b < boxes.shown.size(); ++b) {
+        Check(boxes.shown[b].title == u"GetPropValue" || r.empty(),
+              "a line that ends in the delimiter message or a DecodeLine report gives nothing");
+      }
       if (r.empty() && !line.empty()) continue;
       composed += r;
       composed += kCrLf;
