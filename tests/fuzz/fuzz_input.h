@@ -3,7 +3,7 @@
 //
 // Byte 0 of an input is a set of flags for the target; the rest is text:
 //   0x00..0x7F  that ASCII character
-//   0x80..0xFD  one of kSpecial below (umlauts, halves of a surrogate pair, ...)
+//   0x80..0xFD  one of kNotable below (umlauts, halves of a surrogate pair, ...)
 //   0xFE n c    character c (as a single byte above) repeated n * repeatUnit
 //               times, once per input (a further 0xFE is a single byte): the
 //               template engine's target repeats by 160, so that short inputs
@@ -27,7 +27,7 @@ inline constexpr char16_t kGroupSeparator = u'\x1D';
 inline constexpr char16_t kRecordSeparator = u'\x1E';
 inline constexpr char16_t kUnitSeparator = u'\x1F';
 
-inline constexpr char16_t kSpecial[] = {
+inline constexpr char16_t kNotable[] = {
     u'\u00E4', u'\u00F6', u'\u00FC', u'\u00DF', u'\u00C4', u'\u20AC', u'\u00A0', u'\u3000',
     0xD83D,    0xDE42,    0xDBFF,    0xDC00,    0xFEFF,    0xFFFD,    0xFFFF,    u'\u6771',
     u'\u0085', u'\u2028', u'\t',     u'\r',     u'\n',     u'\0',     u'<',      u'>',
@@ -40,7 +40,7 @@ struct Input {
 
 inline char16_t SingleByteUnit(uint8_t b) {
   if (b < 0x80) return b;
-  return kSpecial[(b - 0x80) % (sizeof(kSpecial) / sizeof(kSpecial[0]))];
+  return kNotable[(b - 0x80) % (sizeof(kNotable) / sizeof(kNotable[0]))];
 }
 
 inline Input Decode(const uint8_t* data, size_t size, size_t repeatUnit) {

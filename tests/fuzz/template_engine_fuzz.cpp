@@ -13,10 +13,13 @@
 // placeholder gives the field's value, the field-name error text or nothing
 // (failure 6 when its ">" lies beyond position 32,767); a line that ends in
 // the delimiter message or a DecodeLine report gives nothing;
-// BuildAddressText gives exactly the lines DecodeLine gives one by one,
-// joined as specified, with the same boxes; no half of a surrogate pair
-// appears in the text unless the input held it alone; the text stays within
-// what the template and the fields can produce.
+// BuildAddressText gives exactly the lines DecodeLine gives one by one (a
+// line that expands to nothing dropped unless the template line is empty),
+// each followed by CR LF, each block by one more, the last four characters
+// cut off (no text at all when there are no more than four), with the same
+// boxes; no half of a surrogate pair appears in the text unless the input
+// held it alone; the text stays within what the template and the fields can
+// produce.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
