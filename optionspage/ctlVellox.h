@@ -116,7 +116,7 @@ class UserControl {
 };
 
 // The thread's Outlook application object. The face creates it on the first
-// call and keeps it, one per thread, until the library is unloaded.
+// call and keeps it, one per thread, while a page of that thread is open.
 class OutlookSource {
  public:
   virtual ~OutlookSource() = default;

@@ -23,18 +23,44 @@ namespace vx::win {
 namespace {
 
 // ---- Outlook's application object, one per thread ----
+//
+// Created at a page's first Apply and kept for the thread's further pages,
+// but only while a page of that thread is alive: Outlook cannot shut down
+// while someone holds its application object, so the last page to close
+// gives it back.
 
+struct ThreadOutlookEntry {
+  IDispatch* application = nullptr;  // one reference, or none yet
+  int pages = 0;                     // live pages of the thread
+};
 std::mutex g_outlookLock;
-std::map<DWORD, IDispatch*> g_outlook;  // each holds one reference
+std::map<DWORD, ThreadOutlookEntry> g_outlook;
 
 class ThreadOutlook final : public page::OutlookSource {
  public:
-  std::shared_ptr<ol::Application> Application() override {
-    const DWORD thread = GetCurrentThreadId();
+  ThreadOutlook() : thread_(GetCurrentThreadId()) {
+    std::lock_guard<std::mutex> lock(g_outlookLock);
+    ++g_outlook[thread_].pages;
+  }
+  ThreadOutlook(const ThreadOutlook&) = delete;
+  ThreadOutlook& operator=(const ThreadOutlook&) = delete;
+  ~ThreadOutlook() override {
+    IDispatch* kept = nullptr;
     {
       std::lock_guard<std::mutex> lock(g_outlookLock);
-      auto found = g_outlook.find(thread);
-      if (found != g_outlook.end()) return WrapApplication(found->second);
+      auto found = g_outlook.find(thread_);
+      if (found == g_outlook.end() || --found->second.pages > 0) return;
+      kept = found->second.application;
+      g_outlook.erase(found);
+    }
+    if (kept) kept->Release();
+  }
+
+  std::shared_ptr<ol::Application> Application() override {
+    {
+      std::lock_guard<std::mutex> lock(g_outlookLock);
+      IDispatch* kept = g_outlook[thread_].application;
+      if (kept) return WrapApplication(kept);
     }
     CLSID clsid = kClsidOutlookApplication;
     CLSID registered{};
@@ -44,9 +70,12 @@ class ThreadOutlook final : public page::OutlookSource {
                                         reinterpret_cast<void**>(&created));
     if (FAILED(hr) || !created) Raise(fail::kCannotCreateObject);
     std::lock_guard<std::mutex> lock(g_outlookLock);
-    g_outlook[thread] = created;
+    g_outlook[thread_].application = created;
     return WrapApplication(created);
   }
+
+ private:
+  const DWORD thread_;
 };
 
 // ---- the container's site, as the page logic sees it ----
@@ -557,12 +586,14 @@ HRESULT CreateCtlVellox(REFIID iid, void** out) {
 }
 
 void ReleaseOutlookApplications() {
-  std::map<DWORD, IDispatch*> held;
+  std::map<DWORD, ThreadOutlookEntry> held;
   {
     std::lock_guard<std::mutex> lock(g_outlookLock);
     held.swap(g_outlook);
   }
-  for (auto& [thread, application] : held) application->Release();
+  for (auto& [thread, entry] : held) {
+    if (entry.application) entry.application->Release();
+  }
 }
 
 }  // namespace vx::win

@@ -35,8 +35,8 @@ inline constexpr DWORD kCtlVelloxMiscStatus = 0x00020191;
 // The class factory's create function for ctlVellox.
 HRESULT CreateCtlVellox(REFIID iid, void** out);
 
-// Releases the Outlook application objects the pages keep, one per thread
-// (the library is being unloaded).
+// Releases any Outlook application object still kept for a thread (the
+// library is being unloaded).
 void ReleaseOutlookApplications();
 
 }  // namespace vx::win
