@@ -122,7 +122,7 @@ void CheckSinglePlaceholder(clsVellox& vellox, fake::RecordingBoxes& boxes, Cont
   if (line.size() < 2 || line.front() != u'<' || line.back() != u'>') return;
   const TextView inner = TextView(line).substr(1, line.size() - 2);
   if (inner.find_first_of(u"<>") != TextView::npos) return;
-  const Text name = TrimBlanks(inner);
+  const Text name(TrimBlanks(inner));
   const size_t before = boxes.shown.size();
   const Text r = vellox.DecodeLine(*c.item, line);
   const size_t shown = boxes.shown.size() - before;
