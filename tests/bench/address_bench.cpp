@@ -18,27 +18,10 @@
 #include "addin/clsVellox.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/fakes/unused_services.h"
 
 namespace vx {
 namespace {
-
-class UnusedClipboard : public ClipboardApi {
- public:
-  std::string ToAnsi(const Text&) override { return {}; }
-  Block Alloc(size_t) override { return nullptr; }
-  void* Lock(Block) override { return nullptr; }
-  bool Unlock(Block) override { return false; }
-  void Free(Block) override {}
-  bool Open() override { return false; }
-  void Empty() override {}
-  bool SetData(uint32_t, Block) override { return false; }
-  bool Close() override { return false; }
-};
-
-class UnusedSplash : public SplashWindow {
- public:
-  void ShowModal(intptr_t) override {}
-};
 
 // A contact as small as the engine lets it be: the three fields the default
 // template reads, told apart by the length of their names (8, 11, 14), so
@@ -100,8 +83,8 @@ void Run(benchmark::State& state, bool keepFreedMemory) {
   KeepFreedMemory(keepFreedMemory);
   fake::MemoryStore store;
   fake::RecordingBoxes boxes;
-  UnusedClipboard clipboard;
-  UnusedSplash splash;
+  fake::UnusedClipboard clipboard;
+  fake::UnusedSplash splash;
   mdlAllgemein module(AddinServices{store, boxes, clipboard, splash});
   module.ReadAdressFormat();  // no template stored: the defaults (after one message)
   clsVellox vellox(module);

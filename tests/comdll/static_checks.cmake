@@ -14,23 +14,8 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
 
-# Exports: the name pointer table lists one "[n] name" per export. The
-# brackets go first: CMake lists do not split inside them.
-string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]*\\[[ 0-9]+\\][^\n]*\n)*)" table "${dump}")
-set(table "${CMAKE_MATCH_1}")
-string(REPLACE "[" " " table "${table}")
-string(REPLACE "]" " " table "${table}")
-string(REGEX MATCHALL "[0-9]+[ \t]+[^ \t\n]+" entries "${table}")
-set(exports "")
-foreach(e ${entries})
-  string(REGEX REPLACE "^[0-9]+[ \t]+" "" e "${e}")
-  list(APPEND exports ${e})
-endforeach()
-list(SORT exports)
-set(wanted DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
-if(NOT exports STREQUAL wanted)
-  problem("exports are '${exports}', expected '${wanted}'")
-endif()
+# Exports.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/server_exports.cmake)
 
 # Imports: Windows system DLLs only.
 set(system ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL OLEAUT32.DLL

@@ -261,24 +261,6 @@ TEST_F(Faults, FailingOutlookAfterTheStartGivesEachHandlersReportAndReleasesEver
 
 // ---- the options page under the same faults ----
 
-DWORD RegisterOcx(bool unregister) {
-  std::wstring command = L"regsvr32.exe /s ";
-  if (unregister) command += L"/u ";
-  command += L"\"" VX_VELLOX_OCX L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    return GetLastError();
-  }
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
 constexpr int kLvConfig = 105, kBtnInsert = 107, kBtnAbout = 108;
 
 class PageFaults : public Faults {

@@ -12,10 +12,10 @@ std::wstring Section(const std::wstring& section) { return std::wstring(kSetting
 
 }  // namespace
 
-DWORD Regsvr32(bool unregister) {
+DWORD Regsvr32(const wchar_t* library, bool unregister) {
   std::wstring command = L"regsvr32.exe /s ";
   if (unregister) command += L"/u ";
-  command += L"\"" VX_VELLOX_DLL L"\"";
+  command += L"\"" + std::wstring(library) + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
@@ -30,6 +30,8 @@ DWORD Regsvr32(bool unregister) {
   CloseHandle(pi.hProcess);
   return code;
 }
+
+DWORD Regsvr32(bool unregister) { return Regsvr32(VX_VELLOX_DLL, unregister); }
 
 void DeleteSettings() { SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsRoot); }
 

@@ -14,8 +14,14 @@ inline constexpr wchar_t kProgId[] = L"Vellorian.Connect";
 inline constexpr wchar_t kCaption[] = L"&Zwischenablage";
 inline constexpr wchar_t kTooltip[] = L"Adresse in die Zwischenablage kopieren";
 
-// Runs "regsvr32 /s [/u] <Vellox.DLL of this build>" and returns its exit code.
+// Runs "regsvr32 /s [/u] <library>" and returns its exit code.
+DWORD Regsvr32(const wchar_t* library, bool unregister);
+// The same for Vellox.DLL of this build.
 DWORD Regsvr32(bool unregister);
+#ifdef VX_VELLOX_OCX
+// The same for Vellox.ocx of this build (programs that define VX_VELLOX_OCX).
+inline DWORD RegisterOcx(bool unregister) { return Regsvr32(VX_VELLOX_OCX, unregister); }
+#endif
 
 // HKCU\Software\VB and VBA Program Settings\Brisanto and everything below it.
 void DeleteSettings();

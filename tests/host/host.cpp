@@ -66,6 +66,23 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   return static_cast<double>(to.QuadPart - from.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
 }
 
+// The add-in's object created from its ProgID and asked for
+// IDTExtensibility2: the outcome in a.created, the interface in a.addin.
+void CreateAddIn(AddIn& a) {
+  CLSID clsid{};
+  IUnknown* unknown = nullptr;
+  a.created = CLSIDFromProgID(a.progId.c_str(), &clsid);
+  if (SUCCEEDED(a.created)) {
+    a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                 reinterpret_cast<void**>(&unknown));
+  }
+  if (SUCCEEDED(a.created)) {
+    a.created = unknown->QueryInterface(vx::win::IID_IDTExtensibility2,
+                                        reinterpret_cast<void**>(&a.addin));
+    unknown->Release();
+  }
+}
+
 bool OpenClipboardRetrying() {
   for (int i = 0; i < 50; ++i) {
     if (OpenClipboard(nullptr)) return true;
@@ -285,18 +302,7 @@ void Host::Startup() {
   SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
   for (AddIn& a : addins_) {
     if (a.loadBehavior != 3) continue;
-    CLSID clsid{};
-    IUnknown* unknown = nullptr;
-    a.created = CLSIDFromProgID(a.progId.c_str(), &clsid);
-    if (SUCCEEDED(a.created)) {
-      a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                   reinterpret_cast<void**>(&unknown));
-    }
-    if (SUCCEEDED(a.created)) {
-      a.created = unknown->QueryInterface(vx::win::IID_IDTExtensibility2,
-                                          reinterpret_cast<void**>(&a.addin));
-      unknown->Release();
-    }
+    CreateAddIn(a);
     if (FAILED(a.created)) continue;
     LARGE_INTEGER from, to;
     QueryPerformanceCounter(&from);
@@ -344,18 +350,7 @@ void Host::Shutdown() {
 HRESULT Host::ConnectAddIn(const std::wstring& progId) {
   for (AddIn& a : addins_) {
     if (a.progId != progId || a.addin) continue;
-    CLSID clsid{};
-    IUnknown* unknown = nullptr;
-    a.created = CLSIDFromProgID(a.progId.c_str(), &clsid);
-    if (SUCCEEDED(a.created)) {
-      a.created = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                   reinterpret_cast<void**>(&unknown));
-    }
-    if (SUCCEEDED(a.created)) {
-      a.created = unknown->QueryInterface(vx::win::IID_IDTExtensibility2,
-                                          reinterpret_cast<void**>(&a.addin));
-      unknown->Release();
-    }
+    CreateAddIn(a);
     if (FAILED(a.created)) return a.created;
     SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
     a.connected = a.addin->OnConnection(static_cast<_Application*>(world_->app),

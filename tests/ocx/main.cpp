@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ocx_test.h"
+#include "tests/host/thread_dialog.h"
 
 namespace vx::test {
 
@@ -33,27 +34,6 @@ IClassFactory* Factory() {
 
 namespace {
 
-HWND FindModalOf(DWORD thread) {
-  struct Search {
-    DWORD thread;
-    HWND found;
-  } search{thread, nullptr};
-  EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t cls[16] = {};
-        GetClassNameW(h, cls, 16);
-        if (GetWindowThreadProcessId(h, nullptr) == s->thread && lstrcmpW(cls, L"#32770") == 0 &&
-            IsWindowVisible(h)) {
-          s->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 std::wstring TextOf(HWND h) {
   wchar_t buffer[1024] = {};
   int n = h ? GetWindowTextW(h, buffer, 1024) : 0;
@@ -69,7 +49,7 @@ std::vector<SeenWindow> WatchWindows(const std::function<void()>& action) {
   std::thread watcher([&] {
     HWND last = nullptr;
     while (!done) {
-      HWND box = FindModalOf(thread);
+      HWND box = host::FindDialogOf(thread);
       if (box && box != last) {
         SeenWindow s;
         s.title = TextOf(box);

@@ -15,26 +15,8 @@
 #include "tests/e2e/vellox_install.h"
 #include "tests/host/host.h"
 
-namespace {
-
-DWORD RegisterOcx(bool unregister) {
-  std::wstring command = std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" VX_VELLOX_OCX L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
-}  // namespace
-
 int main() {
-  if (vx::e2e::Regsvr32(false) != 0 || RegisterOcx(false) != 0) {
+  if (vx::e2e::Regsvr32(false) != 0 || vx::e2e::RegisterOcx(false) != 0) {
     std::fprintf(stderr, "registration failed\n");
     return 1;
   }
@@ -90,7 +72,7 @@ int main() {
     host.Shutdown();
   }
   vx::e2e::DeleteSettings();
-  RegisterOcx(true);
+  vx::e2e::RegisterOcx(true);
   vx::e2e::Regsvr32(true);
   return status;
 }

@@ -30,24 +30,6 @@ using host::Host;
 constexpr int kLstFields = 102, kBtnToConfig = 103, kLvConfig = 105, kBtnDelete = 106,
               kBtnInsert = 107, kBtnAbout = 108;
 
-DWORD RegisterOcx(bool unregister) {
-  std::wstring command = L"regsvr32.exe /s ";
-  if (unregister) command += L"/u ";
-  command += L"\"" VX_VELLOX_OCX L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    return GetLastError();
-  }
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return code;
-}
-
 std::wstring LineText(HWND list, int index) {
   wchar_t buffer[512] = {};
   ListView_GetItemText(list, index, 0, buffer, 512);
@@ -58,10 +40,10 @@ class PageInHost : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_EQ(e2e::Regsvr32(false), 0u);
-    ASSERT_EQ(RegisterOcx(false), 0u);
+    ASSERT_EQ(e2e::RegisterOcx(false), 0u);
   }
   static void TearDownTestSuite() {
-    RegisterOcx(true);
+    e2e::RegisterOcx(true);
     e2e::Regsvr32(true);
   }
 

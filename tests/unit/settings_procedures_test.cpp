@@ -9,29 +9,10 @@
 #include "tests/fakes/fake_item.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/fakes/unused_services.h"
 
 namespace vx {
 namespace {
-
-// ---- local dummies for the services the settings procedures do not use ----
-
-class UnusedClipboard : public ClipboardApi {
- public:
-  std::string ToAnsi(const Text&) override { return {}; }
-  Block Alloc(size_t) override { return nullptr; }
-  void* Lock(Block) override { return nullptr; }
-  bool Unlock(Block) override { return false; }
-  void Free(Block) override {}
-  bool Open() override { return false; }
-  void Empty() override {}
-  bool SetData(uint32_t, Block) override { return false; }
-  bool Close() override { return false; }
-};
-
-class UnusedSplash : public SplashWindow {
- public:
-  void ShowModal(intptr_t) override {}
-};
 
 // The memory store, counting how often a whole section is read.
 class CountingStore : public fake::MemoryStore {
@@ -75,8 +56,8 @@ class SettingsProcedures : public ::testing::Test {
 
   CountingStore store;
   fake::RecordingBoxes boxes;
-  UnusedClipboard clipboard;
-  UnusedSplash splash;
+  fake::UnusedClipboard clipboard;
+  fake::UnusedSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
 };
 

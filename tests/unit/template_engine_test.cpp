@@ -8,32 +8,13 @@
 #include "tests/fakes/fake_item.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/fakes/unused_services.h"
 
 namespace vx {
 namespace {
 
 using fake::FakeItem;
 using fake::MakeContact;
-
-// ---- local dummies for the services the engine does not use ----
-
-class UnusedClipboard : public ClipboardApi {
- public:
-  std::string ToAnsi(const Text&) override { return {}; }
-  Block Alloc(size_t) override { return nullptr; }
-  void* Lock(Block) override { return nullptr; }
-  bool Unlock(Block) override { return false; }
-  void Free(Block) override {}
-  bool Open() override { return false; }
-  void Empty() override {}
-  bool SetData(uint32_t, Block) override { return false; }
-  bool Close() override { return false; }
-};
-
-class UnusedSplash : public SplashWindow {
- public:
-  void ShowModal(intptr_t) override {}
-};
 
 // Recording boxes that can also run something while a box is "open".
 class Boxes : public fake::RecordingBoxes {
@@ -77,8 +58,8 @@ class TemplateEngine : public ::testing::Test {
 
   fake::MemoryStore store;
   Boxes boxes;
-  UnusedClipboard clipboard;
-  UnusedSplash splash;
+  fake::UnusedClipboard clipboard;
+  fake::UnusedSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
   clsVellox vellox{module};
   std::shared_ptr<FakeItem> contact =

@@ -9,6 +9,7 @@
 
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/wide.h"
+#include "tests/host/thread_dialog.h"
 
 namespace vx {
 namespace {
@@ -22,27 +23,6 @@ struct SeenBox {
   bool hasIcon = false;
 };
 
-HWND FindBoxOf(DWORD thread) {
-  struct Search {
-    DWORD thread;
-    HWND found;
-  } search{thread, nullptr};
-  EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t cls[16] = {};
-        GetClassNameW(h, cls, 16);
-        if (GetWindowThreadProcessId(h, nullptr) == s->thread && lstrcmpW(cls, L"#32770") == 0 &&
-            IsWindowVisible(h)) {
-          s->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 Text TextOf(HWND h) {
   wchar_t buffer[1024] = {};
   int n = GetWindowTextW(h, buffer, 1024);
@@ -55,7 +35,7 @@ std::optional<SeenBox> ShowAndRead(const Text& prompt, int32_t style, const Text
   const DWORD thread = GetCurrentThreadId();
   std::thread watcher([&] {
     for (int i = 0; i < 500; ++i) {
-      if (HWND box = FindBoxOf(thread)) {
+      if (HWND box = host::FindDialogOf(thread)) {
         SeenBox s;
         s.prompt = TextOf(GetDlgItem(box, 0xFFFF));
         s.title = TextOf(box);
