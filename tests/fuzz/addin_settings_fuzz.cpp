@@ -18,30 +18,13 @@
 #include "addin/mdlAllgemein.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/fakes/unused_services.h"
 #include "tests/fuzz/fuzz_section.h"
 
 namespace vx {
 namespace {
 
 using fuzz::Check;
-
-class NoClipboard : public ClipboardApi {
- public:
-  std::string ToAnsi(const Text&) override { return {}; }
-  Block Alloc(size_t) override { return nullptr; }
-  void* Lock(Block) override { return nullptr; }
-  bool Unlock(Block) override { return false; }
-  void Free(Block) override {}
-  bool Open() override { return false; }
-  void Empty() override {}
-  bool SetData(uint32_t, Block) override { return false; }
-  bool Close() override { return false; }
-};
-
-class NoSplash : public SplashWindow {
- public:
-  void ShowModal(intptr_t) override {}
-};
 
 const std::vector<Text> kOldLines = {u"alt 1", u"alt 2", u"", u"alt 4", u"alt 5"};
 
@@ -55,8 +38,8 @@ void Run(const uint8_t* data, size_t size) {
   if (unwritable) store.failSave = fail::kPermissionDenied;
 
   fake::RecordingBoxes boxes;
-  NoClipboard clipboard;
-  NoSplash splash;
+  fake::UnusedClipboard clipboard;
+  fake::UnusedSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
   if (in.flags & 1u) module.AdressFormatLines = kOldLines;
   const std::optional<std::vector<Text>> before = module.AdressFormatLines;

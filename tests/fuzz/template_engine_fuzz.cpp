@@ -33,6 +33,7 @@
 #include "tests/fakes/fake_item.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/fakes/unused_services.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace vx {
@@ -47,24 +48,6 @@ const Text kFields[] = {
 };
 constexpr size_t kFieldCount = sizeof(kFields) / sizeof(kFields[0]);
 constexpr int32_t kReadFailure = 440;
-
-class NoClipboard : public ClipboardApi {
- public:
-  std::string ToAnsi(const Text&) override { return {}; }
-  Block Alloc(size_t) override { return nullptr; }
-  void* Lock(Block) override { return nullptr; }
-  bool Unlock(Block) override { return false; }
-  void Free(Block) override {}
-  bool Open() override { return false; }
-  void Empty() override {}
-  bool SetData(uint32_t, Block) override { return false; }
-  bool Close() override { return false; }
-};
-
-class NoSplash : public SplashWindow {
- public:
-  void ShowModal(intptr_t) override {}
-};
 
 struct Contact {
   std::shared_ptr<fake::FakeItem> item;
@@ -159,8 +142,8 @@ void Run(const uint8_t* data, size_t size) {
 
   fake::MemoryStore store;
   fake::RecordingBoxes boxes;
-  NoClipboard clipboard;
-  NoSplash splash;
+  fake::UnusedClipboard clipboard;
+  fake::UnusedSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
   clsVellox vellox{module};
   module.AdressFormatLines = lines;
