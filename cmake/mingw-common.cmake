@@ -1,7 +1,7 @@
 # Shared part of the two mingw-w64 toolchains. VX_TRIPLET is set by the caller.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER ${VX_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VX_TRIPLET}-g++-posix)
+set(CMAKE_C_COMPILER ${VX_TRIPLET}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${VX_TRIPLET}-g++-win32)
 set(CMAKE_RC_COMPILER ${VX_TRIPLET}-windres)
 set(VX_WIDL ${VX_TRIPLET}-widl)
 set(VX_OBJDUMP ${VX_TRIPLET}-objdump)

@@ -14,6 +14,7 @@
 #include "platform/win32/com_server.h"
 #include "platform/win32/dispatch.h"
 #include "platform/win32/message_boxes.h"
+#include "platform/win32/lock.h"
 #include "platform/win32/outlook_dispatch.h"
 #include "platform/win32/registry_store.h"
 #include "splash/win32/SplashDialog.h"
@@ -33,13 +34,13 @@ struct ThreadOutlookEntry {
   IDispatch* application = nullptr;  // one reference, or none yet
   int pages = 0;                     // live pages of the thread
 };
-std::mutex g_outlookLock;
+win::CriticalSection g_outlookLock;
 std::map<DWORD, ThreadOutlookEntry> g_outlook;
 
 class ThreadOutlook final : public page::OutlookSource {
  public:
   ThreadOutlook() : thread_(GetCurrentThreadId()) {
-    std::lock_guard<std::mutex> lock(g_outlookLock);
+    std::lock_guard<win::CriticalSection> lock(g_outlookLock);
     ++g_outlook[thread_].pages;
   }
   ThreadOutlook(const ThreadOutlook&) = delete;
@@ -47,7 +48,7 @@ class ThreadOutlook final : public page::OutlookSource {
   ~ThreadOutlook() override {
     IDispatch* kept = nullptr;
     {
-      std::lock_guard<std::mutex> lock(g_outlookLock);
+      std::lock_guard<win::CriticalSection> lock(g_outlookLock);
       auto found = g_outlook.find(thread_);
       if (found == g_outlook.end() || --found->second.pages > 0) return;
       kept = found->second.application;
@@ -58,7 +59,7 @@ class ThreadOutlook final : public page::OutlookSource {
 
   std::shared_ptr<ol::Application> Application() override {
     {
-      std::lock_guard<std::mutex> lock(g_outlookLock);
+      std::lock_guard<win::CriticalSection> lock(g_outlookLock);
       IDispatch* kept = g_outlook[thread_].application;
       if (kept) return WrapApplication(kept);
     }
@@ -69,7 +70,7 @@ class ThreadOutlook final : public page::OutlookSource {
     const HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch,
                                         reinterpret_cast<void**>(&created));
     if (FAILED(hr) || !created) Raise(fail::kCannotCreateObject);
-    std::lock_guard<std::mutex> lock(g_outlookLock);
+    std::lock_guard<win::CriticalSection> lock(g_outlookLock);
     g_outlook[thread_].application = created;
     return WrapApplication(created);
   }
@@ -588,7 +589,7 @@ HRESULT CreateCtlVellox(REFIID iid, void** out) {
 void ReleaseOutlookApplications() {
   std::map<DWORD, ThreadOutlookEntry> held;
   {
-    std::lock_guard<std::mutex> lock(g_outlookLock);
+    std::lock_guard<win::CriticalSection> lock(g_outlookLock);
     held.swap(g_outlook);
   }
   for (auto& [thread, entry] : held) {

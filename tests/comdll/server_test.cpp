@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "Vellox_h.h"
@@ -18,6 +17,8 @@
 #include "platform/win32/extensibility.h"
 #include "test_objects.h"
 #include "testobjects_h.h"
+#include "tests/host/thread.h"
+#include "platform/win32/lock.h"
 
 namespace vx::test {
 namespace {
@@ -284,7 +285,7 @@ class BoxWatcher {
     thread_.join();
   }
   std::vector<std::wstring> texts() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<win::CriticalSection> lock(mutex_);
     return texts_;
   }
 
@@ -305,7 +306,7 @@ class BoxWatcher {
       GetDlgItemTextW(window, 0xFFFF, text, 1024);
       auto watcher = reinterpret_cast<BoxWatcher*>(self);
       {
-        std::lock_guard<std::mutex> lock(watcher->mutex_);
+        std::lock_guard<win::CriticalSection> lock(watcher->mutex_);
         watcher->texts_.push_back(text);
       }
       SendMessageW(window, WM_COMMAND, IDOK, 0);
@@ -314,9 +315,9 @@ class BoxWatcher {
   }
 
   std::atomic<bool> stop_{false};
-  std::mutex mutex_;
+  win::CriticalSection mutex_;
   std::vector<std::wstring> texts_;
-  std::thread thread_;
+  host::Thread thread_;
 };
 
 // ReReadSettings, called by name the way the options page calls it, reaches

@@ -17,20 +17,8 @@ endif()
 # Exports.
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/server_exports.cmake)
 
-# Imports: Windows system DLLs only.
-set(system ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL OLEAUT32.DLL
-  SHELL32.DLL USER32.DLL)
-string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
-set(imported "")
-foreach(i ${imports})
-  string(REGEX REPLACE "DLL Name: " "" i "${i}")
-  string(STRIP "${i}" i)
-  string(TOUPPER "${i}" upper)
-  list(APPEND imported ${i})
-  if(NOT upper IN_LIST system)
-    problem("imports ${i}, not one of the Windows system DLLs allowed")
-  endif()
-endforeach()
+# Imports: Windows system DLLs only; for win32, functions Windows 2000 has.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/system_imports.cmake)
 
 # Resources, decompiled.
 execute_process(COMMAND ${WINDRES} -J coff -O rc -i ${DLL} OUTPUT_VARIABLE rc_text RESULT_VARIABLE rc)

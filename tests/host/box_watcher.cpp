@@ -56,14 +56,14 @@ BoxWatcher::~BoxWatcher() {
 }
 
 std::vector<Box> BoxWatcher::Take() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<win::CriticalSection> lock(mutex_);
   std::vector<Box> out;
   out.swap(boxes_);
   return out;
 }
 
 size_t BoxWatcher::Count() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<win::CriticalSection> lock(mutex_);
   return boxes_.size();
 }
 
@@ -107,7 +107,7 @@ void BoxWatcher::Handle(HWND dialog) {
     }
     handled_.insert(dialog);
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::lock_guard<win::CriticalSection> lock(mutex_);
       boxes_.push_back(box);
     }
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(firstButton ? firstButton : IDOK, BN_CLICKED), 0);
@@ -125,7 +125,7 @@ void BoxWatcher::Handle(HWND dialog) {
   }
   handled_.insert(dialog);
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<win::CriticalSection> lock(mutex_);
     boxes_.push_back(box);
   }
   DWORD_PTR ignored = 0;

@@ -14,8 +14,9 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
+#include "tests/host/thread.h"
+#include "platform/win32/lock.h"
 
 namespace vx::host {
 
@@ -43,10 +44,10 @@ class BoxWatcher {
   void Handle(HWND dialog);
 
   std::atomic<bool> stop_{false};
-  mutable std::mutex mutex_;
+  mutable win::CriticalSection mutex_;
   std::vector<Box> boxes_;
   std::set<HWND> handled_;
-  std::thread thread_;
+  host::Thread thread_;
 };
 
 }  // namespace vx::host

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ocx_test.h"
+#include "tests/host/thread.h"
 #include "tests/host/thread_dialog.h"
 
 namespace vx::test {
@@ -46,7 +47,7 @@ std::vector<SeenWindow> WatchWindows(const std::function<void()>& action) {
   std::vector<SeenWindow> seen;
   std::atomic<bool> done{false};
   const DWORD thread = GetCurrentThreadId();
-  std::thread watcher([&] {
+  host::Thread watcher([&] {
     HWND last = nullptr;
     while (!done) {
       HWND box = host::FindDialogOf(thread);

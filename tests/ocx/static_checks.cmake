@@ -16,16 +16,7 @@ endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/server_exports.cmake)
 
-set(system ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL OLEAUT32.DLL USER32.DLL)
-string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
-foreach(i ${imports})
-  string(REGEX REPLACE "DLL Name: " "" i "${i}")
-  string(STRIP "${i}" i)
-  string(TOUPPER "${i}" upper)
-  if(NOT upper IN_LIST system)
-    problem("imports ${i}, not a Windows system DLL")
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/system_imports.cmake)
 
 execute_process(COMMAND ${WINDRES} -J coff -O rc -i ${OCX} OUTPUT_VARIABLE rc_text RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 #include "splash/win32/resource.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/host/thread.h"
 
 namespace vx {
 namespace {
@@ -30,7 +30,7 @@ TEST(SplashInALibrary, ShowsFromTheLibrarysOwnResources) {
   fake::MemoryStore store;
   fake::RecordingBoxes boxes;
   std::wstring platform;
-  std::thread watcher([&] {
+  host::Thread watcher([&] {
     for (int i = 0; i < 200; ++i) {
       HWND dialog = nullptr;
       for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;

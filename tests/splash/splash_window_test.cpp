@@ -10,13 +10,13 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "platform/failure.h"
 #include "splash/win32/SplashDialog.h"
 #include "splash/win32/resource.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/host/thread.h"
 
 namespace vx {
 namespace {
@@ -163,7 +163,7 @@ class SplashWindow : public ::testing::Test {
   bool ShowAndDrive(intptr_t owner, const std::function<void(HWND)>& script) {
     std::atomic<bool> closedByScript{false};
     ResetEvent(returned_);
-    std::thread watcher([&] {
+    host::Thread watcher([&] {
       HWND dialog = nullptr;
       for (int i = 0; i < 200 && !dialog; ++i) {
         dialog = FindSplash();

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <thread>
 
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/wide.h"
 #include "tests/host/thread_dialog.h"
+#include "tests/host/thread.h"
 
 namespace vx {
 namespace {
@@ -33,7 +33,7 @@ Text TextOf(HWND h) {
 std::optional<SeenBox> ShowAndRead(const Text& prompt, int32_t style, const Text& title) {
   std::optional<SeenBox> seen;
   const DWORD thread = GetCurrentThreadId();
-  std::thread watcher([&] {
+  host::Thread watcher([&] {
     for (int i = 0; i < 500; ++i) {
       if (HWND box = host::FindDialogOf(thread)) {
         SeenBox s;
