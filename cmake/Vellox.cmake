@@ -13,15 +13,21 @@ function(vx_glob_library name dir)
   endif()
 endfunction()
 
+# The environment of every Wine process of a test: the build's private
+# prefix, a German locale, and for the 32-bit build the WoW64 Wine
+# (VX_WINE_BIN, which cmake/wine-run.sh and tools/wine-prefix.sh put first
+# on the PATH).
+set(VX_WINE_ENV "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "WINEDEBUG=-all" "LANG=de_DE.UTF-8"
+  "LC_ALL=de_DE.UTF-8" "VX_WINE_BIN=${VX_WINE_BIN}")
+
 # vx_wine_test(NAME <name> COMMAND <cmd...> [LOCK]): a test that runs under
-# wine64 in the build's private prefix (set up by the wine fixture). LOCK
+# Wine in the build's private prefix (set up by the wine fixture). LOCK
 # serialises tests that use the desktop, the clipboard or windows, which are
 # prefix-wide.
 function(vx_wine_test)
   cmake_parse_arguments(T "LOCK" "NAME;TIMEOUT" "COMMAND" ${ARGN})
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
-  set(env "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "WINEDEBUG=-all" "LANG=de_DE.UTF-8" "LC_ALL=de_DE.UTF-8")
-  set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${env}")
+  set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${VX_WINE_ENV}")
   if(T_LOCK)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK desktop)
   endif()

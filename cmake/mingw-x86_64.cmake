@@ -3,6 +3,8 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VX_DIST_NAME win64)
 set(VX_WIDL_ARCH --win64)
 set(VX_WINE_LIBDIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+# Debian's wine64 (on the PATH) runs the 64-bit build.
 set(VX_CAN_RUN ON)
+set(VX_WINE_BIN "")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both libraries and both setup packages
-# (dist/Vellox-1.0-win32-setup.msi, dist/Vellox-1.0-win64-setup.msi) into dist/
-# and runs the demo under wine64: Vellox.DLL registered with regsvr32 in the build's private
-# prefix, loaded by the substitute Outlook, two contacts copied by its button.
+# (dist/Vellox-<version>-win32-setup.msi, …-win64-setup.msi) into dist/ and
+# runs the demo: Vellox.DLL registered with regsvr32 in the build's private
+# Wine prefix, loaded by the substitute Outlook, two contacts copied by its
+# button. It uses the 32-bit build (the product) when the WoW64 Wine is there
+# (tools/test.sh, or tools/wow64-wine.sh, builds it once), else the 64-bit
+# build under wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
@@ -10,13 +13,23 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 done
-export WINEPREFIX="$PWD/build/win64/wineprefix"
+if wine_dir=$(tools/wow64-wine.sh --where 2>/dev/null); then
+  build=win32
+  export VX_WINE_BIN="$wine_dir/bin"
+  echo "Demo with the 32-bit Vellox.DLL (dist/win32) under the WoW64 Wine in $wine_dir"
+else
+  build=win64
+  export VX_WINE_BIN=
+  echo "Demo with the 64-bit Vellox.DLL (dist/win64) under wine64."
+  echo "For the 32-bit one (the product), build the WoW64 Wine first: tools/wow64-wine.sh (about 50 minutes, once)."
+fi
+export WINEPREFIX="$PWD/build/$build/wineprefix" DEMO_BUILD=$build
 # Every Wine process of the run under one display (the first one fixes it).
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   tools/wine-prefix.sh "$WINEPREFIX"
-  cmake/wine-run.sh regsvr32 /s dist/win64/Vellox.DLL
-  cmake/wine-run.sh build/win64/tests/demo/vellox_demo.exe
+  cmake/wine-run.sh regsvr32 /s "dist/$DEMO_BUILD/Vellox.DLL"
+  cmake/wine-run.sh "build/$DEMO_BUILD/tests/demo/vellox_demo.exe"
   status=$?
-  cmake/wine-run.sh regsvr32 /u /s dist/win64/Vellox.DLL
+  cmake/wine-run.sh regsvr32 /u /s "dist/$DEMO_BUILD/Vellox.DLL"
   tools/wine-prefix.sh "$WINEPREFIX" stop
   exit $status'

@@ -6,6 +6,8 @@
 set -eu
 prefix=$1
 export WINEPREFIX=$prefix WINEDEBUG=-all LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
+# VX_WINE_BIN: the folder of the wine to use (the WoW64 Wine for 32-bit code).
+if [ -n "${VX_WINE_BIN:-}" ]; then export PATH="$VX_WINE_BIN:$PATH"; fi
 if [ "${2:-}" = stop ]; then
   wineserver -k </dev/null >/dev/null 2>&1 || true
   exit 0
@@ -14,7 +16,9 @@ if [ ! -f "$prefix/.vx-ready" ]; then
   rm -rf "$prefix"
   mkdir -p "$prefix"
   timeout 180 wineboot -i </dev/null >/dev/null 2>&1
-  cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  fonts="$(dirname "$(command -v wine)")/../share/wine/fonts"
+  [ -d "$fonts" ] || fonts=/usr/share/wine/fonts
+  cp "$fonts"/*.ttf "$fonts"/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
   timeout 60 wineserver -w </dev/null >/dev/null 2>&1 || true
   touch "$prefix/.vx-ready"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "comdll_test.h"
+#include "tests/host/this_build.h"
 
 namespace vx::test {
 namespace {
@@ -134,7 +135,7 @@ TEST(Registered, ClassesAndProgIds) {
 TEST(Registered, TypeLibraryAndInterfaces) {
   const std::wstring lib = std::wstring(L"TypeLib\\") + kLibid + L"\\1b.0";
   EXPECT_EQ(Text(HKEY_CLASSES_ROOT, lib), L"kopiert ausgewählte Adresse ins Clipboard");
-  std::wstring path = Upper(Text(HKEY_CLASSES_ROOT, lib + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32")));
+  std::wstring path = Upper(Text(HKEY_CLASSES_ROOT, lib + L"\\0\\" + host::kThisPlatform));
   EXPECT_NE(path.find(L"VELLOX.DLL"), std::wstring::npos);
   EXPECT_EQ(Text(HKEY_CLASSES_ROOT, lib + L"\\FLAGS"), L"0");
   struct Interface {

@@ -385,8 +385,8 @@ TEST_F(PageFaults, FailingOutlookApplySavesThenReportsAndEverythingIsReleased) {
 // bytes in use in every heap of the process.
 struct Usage {
   DWORD handles = 0;
-  SIZE_T privateBytes = 0;
-  SIZE_T heapBytes = 0;
+  size_t privateBytes = 0;
+  size_t heapBytes = 0;
 };
 Usage Measure() {
   Usage u;

@@ -1,4 +1,5 @@
 #include "tests/host/host.h"
+#include "tests/host/this_build.h"
 
 #include <algorithm>
 
@@ -156,7 +157,7 @@ void Host::Unregister() {
   for (const wchar_t* path : {OutlookTypeLibPath(), OfficeTypeLibPath()}) {
     if (FAILED(LoadTypeLibEx(const_cast<wchar_t*>(path), REGKIND_NONE, &lib))) continue;
     if (SUCCEEDED(lib->GetLibAttr(&attr))) {
-      UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, SYS_WIN64);
+      UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, kThisSysKind);
       lib->ReleaseTLibAttr(attr);
     }
     lib->Release();

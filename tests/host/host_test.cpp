@@ -5,6 +5,7 @@
 
 #include "tests/host/client.h"
 #include "tests/host/host.h"
+#include "tests/host/this_build.h"
 
 namespace vx::host {
 namespace {
@@ -77,7 +78,7 @@ TEST(StandInTypeLibraries, CarryTheOwnersLibraryIdsAndVersions) {
     EXPECT_TRUE(IsEqualGUID(attr->guid, e.libid));
     EXPECT_EQ(attr->wMajorVerNum, e.major);
     EXPECT_EQ(attr->wMinorVerNum, e.minor);
-    EXPECT_EQ(attr->syskind, SYS_WIN64);
+    EXPECT_EQ(attr->syskind, kThisSysKind);
     l.lib->ReleaseTLibAttr(attr);
   }
 }

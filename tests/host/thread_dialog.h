@@ -13,7 +13,7 @@ inline HWND FindDialogOf(DWORD thread) {
     HWND found;
   } search{thread, nullptr};
   EnumWindows(
-      [](HWND h, LPARAM p) -> BOOL {
+      [](HWND h, LPARAM p) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
         wchar_t cls[16] = {};
         GetClassNameW(h, cls, 16);

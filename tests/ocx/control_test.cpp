@@ -177,7 +177,7 @@ TEST_F(Page, TheFieldListAndTheLinesAreTheStoredOnesInTheirControls) {
   } search{page, nullptr};
   EnumThreadWindows(
       GetCurrentThreadId(),
-      [](HWND h, LPARAM p) -> BOOL {
+      [](HWND h, LPARAM p) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
         wchar_t cls[32] = {};
         GetClassNameW(h, cls, 32);

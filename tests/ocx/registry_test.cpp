@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ocx_test.h"
+#include "tests/host/this_build.h"
 
 namespace vx::test {
 namespace {
@@ -109,7 +110,7 @@ TEST(Registered, TheControlsEntries) {
   // The control flag (Wine adds the has-disk-image bit, 8), neither
   // restricted nor hidden.
   EXPECT_EQ(std::stoi(Default(lib + L"\\FLAGS")) & 7, LIBFLAG_FCONTROL);
-  EXPECT_NE(Upper(Default(lib + L"\\0\\win64")).find(L"VELLOX.OCX"), std::wstring::npos);
+  EXPECT_NE(Upper(Default(lib + L"\\0\\" + host::kThisPlatform)).find(L"VELLOX.OCX"), std::wstring::npos);
   for (const wchar_t* iid : {kIid, kEvents}) {
     const std::wstring key = std::wstring(L"Interface\\") + iid;
     EXPECT_EQ(Default(key + L"\\TypeLib"), kLibid);

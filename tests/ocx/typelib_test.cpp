@@ -13,6 +13,7 @@
 
 #include "ocx_test.h"
 #include "tests/host/property_dialog.h"
+#include "tests/host/this_build.h"
 
 namespace vx::test {
 namespace {
@@ -182,7 +183,7 @@ void CheckLibrary(const std::wstring& path, SYSKIND syskind) {
   lib->Release();
 }
 
-TEST(TypeLibrary, InsideTheControlLibrary) { CheckLibrary(Opts().ocx, SYS_WIN64); }
+TEST(TypeLibrary, InsideTheControlLibrary) { CheckLibrary(Opts().ocx, host::kThisSysKind); }
 
 TEST(TypeLibrary, OfTheWin32Build) {
   if (Opts().tlb32.empty()) GTEST_SKIP() << "no --tlb32";

@@ -33,7 +33,7 @@ HWND FindSplash() {
     HWND found;
   } search{GetCurrentProcessId(), nullptr};
   EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
+      [](HWND window, LPARAM param) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(param);
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
