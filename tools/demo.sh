@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both libraries and both setup packages
-# (dist/Vellox-1.0-win32-setup.msi, dist/Vellox-1.0-win64-setup.msi) into dist/
+# (dist/Vellox-<version>-win32-setup.msi and -win64-setup.msi) into dist/
 # and runs the demo under wine64: Vellox.DLL registered with regsvr32 in the build's private
 # prefix, loaded by the substitute Outlook, two contacts copied by its button.
 set -euo pipefail
