@@ -175,41 +175,32 @@ bool KeyExists(HKEY root, const wchar_t* key) {
   return true;
 }
 
-// The DisplayVersion of each uninstall entry of this package's product.
+// The uninstall entries of this package's product (any version).
 std::vector<std::wstring> UninstallEntries() {
-  std::vector<std::wstring> versions;
+  std::vector<std::wstring> keys;
   HKEY root = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) return versions;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) return keys;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
     if (RegEnumKeyExW(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     const std::wstring key = std::wstring(kUninstallRoot) + L"\\" + name;
     bool found = false;
-    if (ReadText(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayName", &found) != kProductName) continue;
-    versions.push_back(ReadText(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayVersion", &found));
+    if (ReadText(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayName", &found) == kProductName) keys.push_back(key);
   }
   RegCloseKey(root);
-  return versions;
+  return keys;
 }
 
-// The German uninstall texts of the one installed version.
+// One uninstall entry, of the given version, with the German texts.
 void ExpectOneUninstallEntry(const wchar_t* version) {
-  EXPECT_EQ(UninstallEntries(), std::vector<std::wstring>{version});
-  HKEY root = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ, &root), ERROR_SUCCESS);
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = 256;
-    if (RegEnumKeyExW(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    const std::wstring key = std::wstring(kUninstallRoot) + L"\\" + name;
-    bool found = false;
-    if (ReadText(HKEY_LOCAL_MACHINE, key.c_str(), L"DisplayName", &found) != kProductName) continue;
-    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, key.c_str(), L"Publisher", &found), L"Vellox");
-    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, key.c_str(), L"Comments", &found),
-              L"kopiert die ausgewählte Adresse in die Zwischenablage");
-  }
-  RegCloseKey(root);
+  const std::vector<std::wstring> keys = UninstallEntries();
+  ASSERT_EQ(keys.size(), 1u);
+  bool found = false;
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, keys[0].c_str(), L"DisplayVersion", &found), version);
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, keys[0].c_str(), L"Publisher", &found), L"Vellox");
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, keys[0].c_str(), L"Comments", &found),
+            L"kopiert die ausgewählte Adresse in die Zwischenablage");
 }
 
 // Each library of the package in the program folder and registered there.
