@@ -1,12 +1,15 @@
 # Builds one setup package (run by CMakeLists.txt with cmake -P):
 #   -DWIXL= -DMSIBUILD= -DWXS=<Vellox.wxs> -DARCH=x86|x64 -DDIST=<folder of the
-#   stripped libraries> -DFILES=<File table keys to register, comma-separated> -DOUT=<package>
+#   stripped libraries> -DFILES=<File table keys to register, comma-separated>
+#   -DVERSION=<ProductVersion a.b.c> -DPRODUCT_CODE=<GUID> -DUPGRADE_CODE=<GUID> -DOUT=<package>
 # wixl writes the package; msibuild then adds what wixl cannot author: the
 # SelfReg table with one row per library and the two standard actions that
 # call DllRegisterServer at installation and DllUnregisterServer at removal,
-# and the German language in the summary's template.
+# the conditions that pick one of the two add-in entries, the properties a
+# per-machine installation must accept from the command line, and the German
+# language in the summary's template.
 cmake_minimum_required(VERSION 3.25)
-foreach(var WIXL MSIBUILD WXS ARCH DIST FILES OUT)
+foreach(var WIXL MSIBUILD WXS ARCH DIST FILES VERSION PRODUCT_CODE UPGRADE_CODE OUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} not given")
   endif()
@@ -28,7 +31,23 @@ else()
 endif()
 set(tmp ${OUT}.tmp)
 file(REMOVE ${tmp})
-run(${WIXL} -a ${ARCH} -D Arch=${ARCH} -D Ocx=${ocx} -o ${tmp} ${WXS})
+run(${WIXL} -a ${ARCH} -D Arch=${ARCH} -D Ocx=${ocx} -D Version=${VERSION}
+  -D ProductCode=${PRODUCT_CODE} -D UpgradeCode=${UPGRADE_CODE} -o ${tmp} ${WXS})
+
+# One add-in entry: the installing user's, or with ADDINALLUSERS=1 the
+# machine's. Both conditions are evaluated again at every run (also at
+# removal), with ADDINALLUSERS kept by the machine's entry (Vellox.wxs).
+run(${MSIBUILD} ${tmp}
+  -q "UPDATE `Component` SET `Condition` = 'ADDINALLUSERS<>\"1\"' WHERE `Component` = 'AddinEntry'"
+  -q "UPDATE `Component` SET `Condition` = 'ADDINALLUSERS=\"1\"' WHERE `Component` = 'MachineAddinEntry'")
+# Called directly: run() would split the list at its semicolons.
+execute_process(COMMAND ${MSIBUILD} ${tmp} -q "UPDATE `Property` SET `Value` = \
+'ADDINALLUSERS;MACHINEADDIN;WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED' WHERE `Property` = 'SecureCustomProperties'"
+  RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  file(REMOVE ${tmp})
+  message(FATAL_ERROR "msibuild: SecureCustomProperties not set")
+endif()
 
 # Standard sequence numbers: unregister before the files go (RemoveFiles 3500),
 # register after they are in place and the registry is written (5000).
@@ -88,7 +107,7 @@ if(ARCH STREQUAL "x64")
 else()
   set(platform Intel)
 endif()
-# Called directly: run() would split "<platform>;1031" at its semicolon.
+# Called directly, as above: "<platform>;1031".
 execute_process(COMMAND ${MSIBUILD} ${tmp}
   -s "Vellox: Outlook-Add-In, das die ausgewählte Adresse in die Zwischenablage kopiert" Vellox "${platform};1031"
   RESULT_VARIABLE rc)

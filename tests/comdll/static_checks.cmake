@@ -2,7 +2,8 @@
 # exactly the four server exports, undecorated; only Windows system DLLs
 # imported; the type library as TYPELIB 1; the version block; the size of
 # the stripped file.
-#   cmake -DDLL=... -DSTRIPPED=... -DOBJDUMP=... -DWINDRES=... -DARCH=win32|win64 -P static_checks.cmake
+#   cmake -DDLL=... -DSTRIPPED=... -DOBJDUMP=... -DWINDRES=... -DARCH=win32|win64
+#     -DVERSION=<release version a.b.c> -DVERSION_TEXT=<its version text, "1.01"> -P static_checks.cmake
 cmake_minimum_required(VERSION 3.25)
 set(errors "")
 function(problem text)
@@ -28,9 +29,10 @@ endif()
 if(NOT rc_text MATCHES "\n1 \"?TYPELIB\"?\n")
   problem("no resource TYPELIB 1")
 endif()
+string(REPLACE "." ", " version "${VERSION}")
 foreach(line
-    "FILEVERSION 1, 0, 0, 0"
-    "PRODUCTVERSION 1, 0, 0, 0"
+    "FILEVERSION ${version}, 0"
+    "PRODUCTVERSION ${version}, 0"
     "FILEOS 0x4"
     "FILETYPE 0x2"
     "BLOCK \"040704B0\""
@@ -52,12 +54,12 @@ foreach(pair
     "Comments|kopiert die ausgew\\344hlte Adresse in die Zwischenablage"
     "CompanyName|Vellox"
     "FileDescription|Vellox"
-    "FileVersion|1.00"
+    "FileVersion|${VERSION_TEXT}"
     "InternalName|Vellox"
     "LegalCopyright|Copyright (C) 2026 Vellox"
     "OriginalFilename|Vellox.DLL"
     "ProductName|Vellorian"
-    "ProductVersion|1.00"
+    "ProductVersion|${VERSION_TEXT}"
     "OLESelfRegister|")
   string(REPLACE "|" ";" pair "${pair}")
   list(GET pair 0 key)

@@ -262,8 +262,11 @@ PagesObj* Host::OpenFolderProperties(FolderObj* folder) {
 void Host::Startup() {
   if (started_) return;
   started_ = true;
-  HKEY root = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kAddinsKey, 0, KEY_READ, &root) == ERROR_SUCCESS) {
+  // The user's add-ins, then the machine's (not listed again when the user
+  // has an entry of the same name).
+  for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    HKEY root = nullptr;
+    if (RegOpenKeyExW(hive, kAddinsKey, 0, KEY_READ, &root) != ERROR_SUCCESS) continue;
     wchar_t name[256];
     for (DWORD i = 0;; ++i) {
       DWORD length = 256;
@@ -273,6 +276,11 @@ void Host::Startup() {
       }
       AddIn a;
       a.progId.assign(name, length);
+      a.machine = hive == HKEY_LOCAL_MACHINE;
+      if (std::any_of(addins_.begin(), addins_.end(),
+                      [&](const AddIn& listed) { return lstrcmpiW(listed.progId.c_str(), name) == 0; })) {
+        continue;
+      }
       wchar_t friendly[512] = L"";
       HKEY entry = nullptr;
       if (RegOpenKeyExW(root, name, 0, KEY_READ, &entry) == ERROR_SUCCESS) {

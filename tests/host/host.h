@@ -34,6 +34,7 @@ inline constexpr CLSID kClsidOutlookApplication = {
 struct AddIn {
   std::wstring progId;
   DWORD loadBehavior = 0;
+  bool machine = false;       // listed under HKEY_LOCAL_MACHINE only
   AddInObj* entry = nullptr;  // its COMAddIns entry
   HRESULT created = S_FALSE;  // CoCreateInstance + QueryInterface(IDTExtensibility2)
   HRESULT connected = S_FALSE;  // OnConnection
@@ -97,12 +98,14 @@ class Host {
   PagesObj* OpenFolderProperties(FolderObj* folder);
 
   // ---- add-ins ----
-  // Outlook's start: every HKCU ...\Outlook\Addins\<ProgID> gets a COMAddIns
-  // entry; those with LoadBehavior 3 are created in-process from their
-  // ProgID, asked for IDTExtensibility2 and connected: OnConnection(app,
-  // ext_cm_Startup, entry, custom) for each, then OnAddInsUpdate, then
-  // OnStartupComplete; then ApplicationEvents.Startup. An add-in whose
-  // OnConnection fails is released at once.
+  // Outlook's start: every HKCU ...\Outlook\Addins\<ProgID>, then every
+  // HKLM one whose ProgID the user has not listed (an add-in for every user
+  // of the machine, loaded once), gets a COMAddIns entry; those with
+  // LoadBehavior 3 are created in-process from their ProgID, asked for
+  // IDTExtensibility2 and connected: OnConnection(app, ext_cm_Startup, entry,
+  // custom) for each, then OnAddInsUpdate, then OnStartupComplete; then
+  // ApplicationEvents.Startup. An add-in whose OnConnection fails is released
+  // at once.
   void Startup();
   // Outlook's end: ApplicationEvents.Quit (its place before the add-ins'
   // notifications is assumed), OnBeginShutdown for each connected add-in, then

@@ -4,6 +4,9 @@
 // counting that shows whether an add-in let go of everything.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "tests/host/client.h"
 #include "tests/host/host.h"
 
@@ -165,11 +168,13 @@ class TestAddIn : public vx::win::IDTExtensibility2 {
 };
 
 // Serves one TestAddIn from this process under kProgId and registers it as
-// an Outlook add-in with the given LoadBehavior, for the life of the object.
-// Made after the Host, which initialises COM on the thread.
+// an Outlook add-in with the given LoadBehavior, for the user or the machine
+// or both, for the life of the object. Made after the Host, which initialises
+// COM on the thread.
 class Served : public IClassFactory {
  public:
-  Served(TestAddIn* addin, DWORD loadBehavior) : addin_(addin) {
+  Served(TestAddIn* addin, DWORD loadBehavior, std::vector<HKEY> hives = {HKEY_CURRENT_USER})
+      : addin_(addin), hives_(std::move(hives)) {
     CoRegisterClassObject(kClsid, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
     wchar_t clsid[40];
     StringFromGUID2(kClsid, clsid, 40);
@@ -179,18 +184,20 @@ class Served : public IClassFactory {
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid),
                    static_cast<DWORD>((wcslen(clsid) + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
-    RegCreateKeyExW(HKEY_CURRENT_USER, kAddinKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-    RegSetValueExW(key, L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&loadBehavior),
-                   sizeof(DWORD));
-    RegSetValueExW(key, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Test"),
-                   5 * sizeof(wchar_t));
-    RegCloseKey(key);
+    for (HKEY hive : hives_) {
+      RegCreateKeyExW(hive, kAddinKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+      RegSetValueExW(key, L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&loadBehavior),
+                     sizeof(DWORD));
+      RegSetValueExW(key, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"Test"),
+                     5 * sizeof(wchar_t));
+      RegCloseKey(key);
+    }
   }
   ~Served() {
     CoRevokeClassObject(cookie_);
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"VxHostTest.Connect\\CLSID");
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"VxHostTest.Connect");
-    RegDeleteKeyW(HKEY_CURRENT_USER, kAddinKey);
+    for (HKEY hive : hives_) RegDeleteKeyW(hive, kAddinKey);
   }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     *ppv = (riid == IID_IUnknown || riid == IID_IClassFactory) ? this : nullptr;
@@ -207,6 +214,7 @@ class Served : public IClassFactory {
 
  private:
   TestAddIn* addin_;
+  std::vector<HKEY> hives_;
   DWORD cookie_ = 0;
 };
 
@@ -295,6 +303,43 @@ TEST(HostLoadsAddIns, ListsButDoesNotLoadOtherLoadBehaviours) {
   ASSERT_TRUE(entry.ok());
   EXPECT_EQ(Get(entry.value.object(), L"Connect").value.number(), 0);
   EXPECT_EQ(Get(entry.value.object(), L"Object").value.object(), nullptr);
+}
+
+// Outlook also loads the add-ins registered for every user of the machine.
+TEST(HostLoadsAddIns, ListedForTheMachine) {
+  TestAddIn addin({});
+  Host host;
+  Served served(&addin, 3, {HKEY_LOCAL_MACHINE});
+  host.OpenExplorer(host.Contacts());
+  host.Startup();
+  AddIn* a = Find(host);
+  ASSERT_NE(a, nullptr);
+  EXPECT_TRUE(a->machine);
+  EXPECT_EQ(served.created, 1);
+  EXPECT_EQ(a->connected, S_OK);
+  EXPECT_EQ(a->entry->object, static_cast<IDispatch*>(&addin));
+  host.Shutdown();
+  EXPECT_EQ(addin.refs, 0);
+}
+
+// Listed for the user and for the machine: one entry, one add-in, connected
+// once.
+TEST(HostLoadsAddIns, ListedTwiceLoadsOnce) {
+  TestAddIn addin({});
+  Host host;
+  Served served(&addin, 3, {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE});
+  host.OpenExplorer(host.Contacts());
+  host.Startup();
+  EXPECT_EQ(std::count_if(host.AddIns().begin(), host.AddIns().end(),
+                          [](const AddIn& a) { return a.progId == kProgId; }),
+            1);
+  ASSERT_NE(Find(host), nullptr);
+  EXPECT_FALSE(Find(host)->machine);
+  EXPECT_EQ(served.created, 1);
+  EXPECT_EQ(std::count(addin.calls.begin(), addin.calls.end(), L"OnConnection"), 1);
+  EXPECT_EQ(Get(Get(host.app()->AsDispatch(), L"COMAddIns").value.object(), L"Count").value.number(),
+            static_cast<long>(host.AddIns().size()));
+  host.Shutdown();
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 # exactly the four server exports, undecorated; only Windows system DLLs
 # imported; TYPELIB 1, the toolbox bitmap 30000 (16 x 15, 4 bpp) and the
 # version block; the stripped file under 512 KB.
-#   cmake -DOCX=... -DSTRIPPED=... -DOBJDUMP=... -DWINDRES=... -P static_checks.cmake
+#   cmake -DOCX=... -DSTRIPPED=... -DOBJDUMP=... -DWINDRES=... -DVERSION=<a.b.c> -DVERSION_TEXT=<"1.01">
+#     -P static_checks.cmake
 cmake_minimum_required(VERSION 3.25)
 set(errors "")
 macro(problem text)
@@ -22,17 +23,18 @@ execute_process(COMMAND ${WINDRES} -J coff -O rc -i ${OCX} OUTPUT_VARIABLE rc_te
 if(NOT rc EQUAL 0)
   problem("windres cannot read the resources")
 endif()
+string(REPLACE "." ", " version "${VERSION}")
 foreach(line
     "\n1 \"TYPELIB\""
     "\n30000 2 /* RT_BITMAP */"
-    "FILEVERSION 1, 0, 0, 25"
-    "PRODUCTVERSION 1, 0, 0, 25"
+    "FILEVERSION ${version}, 25"
+    "PRODUCTVERSION ${version}, 25"
     "FILEOS 0x4"
     "FILETYPE 0x2"
     "BLOCK \"040704B0\""
     "VALUE \"Translation\", 0x407, 1200"
-    "VALUE \"FileVersion\", \"1.00.0025\""
-    "VALUE \"ProductVersion\", \"1.00.0025\""
+    "VALUE \"FileVersion\", \"${VERSION_TEXT}.0025\""
+    "VALUE \"ProductVersion\", \"${VERSION_TEXT}.0025\""
     "VALUE \"FileDescription\", \"ActiveX control that provides a custom Property Page for a COM add-in for Outlook 2000\""
     "VALUE \"Comments\", \"ActiveX control for custom Property Page for Vellox COM add-in\""
     "VALUE \"ProductName\", \"Vellox\""

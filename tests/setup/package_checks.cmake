@@ -1,9 +1,12 @@
 # Static checks of a setup package (cmake -P; both builds):
 #   -DMSI=<package> -DARCH=win32|win64 -DFILES=<library file names, comma-separated>
+#   -DVERSION=<its ProductVersion> -DUPGRADE_CODE=<GUID>
 # The package must install exactly those libraries into Program Files\Vellox,
 # register each on installation and unregister it on removal, carry the
-# German uninstall texts and the per-user add-in entry, and say its platform
-# and language in the summary.
+# German uninstall texts and one of the two add-in entries (the installing
+# user's, or the machine's with ADDINALLUSERS=1), replace an older version,
+# refuse a newer one in German, repair the same one, and say its platform and
+# language in the summary.
 cmake_minimum_required(VERSION 3.25)
 find_program(MSIINFO msiinfo REQUIRED)
 string(REPLACE "," ";" FILES "${FILES}")
@@ -125,13 +128,83 @@ if(NOT properties MATCHES "ProductName\tVellox[^;]* - Adresse in Zwischenablage 
   fail("ProductName is not the German one: ${properties}")
 endif()
 table(Registry registry)
-set(addin "1\tSoftware\\\\Microsoft\\\\Office\\\\Outlook\\\\Addins\\\\Vellorian.Connect\\\\\t")
-foreach(value "FriendlyName\tAdresse in Zwischenablage kopieren"
-    "Description\tkopiert die ausgewählte Adresse in die Zwischenablage" "LoadBehavior\t#3")
-  if(NOT registry MATCHES "${addin}${value}\t")
-    fail("Registry lacks the add-in entry's ${value}")
+foreach(entry "1|AddinEntry|ADDINALLUSERS<>\"1\"" "2|MachineAddinEntry|ADDINALLUSERS=\"1\"")
+  string(REPLACE "|" ";" entry "${entry}")
+  list(GET entry 0 root)
+  list(GET entry 1 component)
+  list(GET entry 2 condition)
+  set(addin "${root}\tSoftware\\\\Microsoft\\\\Office\\\\Outlook\\\\Addins\\\\Vellorian.Connect\\\\\t")
+  foreach(value "FriendlyName\tAdresse in Zwischenablage kopieren"
+      "Description\tkopiert die ausgewählte Adresse in die Zwischenablage" "LoadBehavior\t#3")
+    if(NOT registry MATCHES "${addin}${value}\t${component}(;|$)")
+      fail("Registry lacks the add-in entry's ${value} under root ${root} (${component})")
+    endif()
+  endforeach()
+  set(found FALSE)
+  foreach(row ${components})
+    if(row MATCHES "^${component}\t")
+      set(found TRUE)
+      string(REGEX REPLACE "^[^\t]*\t[^\t]*\t[^\t]*\t[^\t]*\t([^\t]*)\t.*" "\\1" actual "${row}")
+      if(NOT actual STREQUAL condition)
+        fail("component ${component} has the condition '${actual}', expected '${condition}'")
+      endif()
+    endif()
+  endforeach()
+  if(NOT found)
+    fail("no component ${component}")
   endif()
 endforeach()
+# The machine's entry, found before the conditions are evaluated, keeps
+# ADDINALLUSERS for upgrades, repairs and removal.
+table(RegLocator locators)
+if(NOT locators MATCHES "\t2\tSoftware\\\\Microsoft\\\\Office\\\\Outlook\\\\Addins\\\\Vellorian.Connect\tLoadBehavior\t")
+  fail("no search for the machine's add-in entry: ${locators}")
+endif()
+
+# Versions: this one replaces older ones (removing them before its own files
+# are registered), refuses newer ones in German, and repairs itself.
+foreach(expect "ProductVersion\t${VERSION}" "UpgradeCode\t{${UPGRADE_CODE}}")
+  if(NOT expect IN_LIST properties)
+    fail("Property lacks ${expect}")
+  endif()
+endforeach()
+if(NOT properties MATCHES "SecureCustomProperties\t[^\t]*ADDINALLUSERS")
+  fail("ADDINALLUSERS is not a secure property")
+endif()
+table(Upgrade upgrades)
+foreach(expect "{${UPGRADE_CODE}}\t\t${VERSION}\t\t1\t\tWIX_UPGRADE_DETECTED"
+    "{${UPGRADE_CODE}}\t${VERSION}\t\t\t2\t\tWIX_DOWNGRADE_DETECTED")
+  if(NOT expect IN_LIST upgrades)
+    fail("Upgrade lacks ${expect}: ${upgrades}")
+  endif()
+endforeach()
+table(LaunchCondition conditions)
+# (The message's semicolon is a list separator here.)
+if(NOT conditions MATCHES "NOT WIX_DOWNGRADE_DETECTED\tAuf diesem Computer ist bereits eine neuere Version von Vellox installiert\\. Diese ältere Version wird nicht installiert.? es wurde nichts geändert\\.")
+  fail("no German refusal of a downgrade: ${conditions}")
+endif()
+function(sequence_of action out)
+  set(number -1)
+  foreach(row ${sequence})
+    if(row MATCHES "^${action}\t[^\t]*\t([0-9]+)$")
+      set(number ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  set(${out} ${number} PARENT_SCOPE)
+endfunction()
+foreach(action FindRelatedProducts AppSearch KeepAddinForAllUsers LaunchConditions RepairInstalled CostFinalize
+    InstallValidate RemoveExistingProducts InstallInitialize)
+  sequence_of(${action} at_${action})
+  if(at_${action} LESS 0)
+    fail("InstallExecuteSequence lacks ${action}")
+  endif()
+endforeach()
+if(NOT (at_FindRelatedProducts LESS at_LaunchConditions AND at_AppSearch LESS at_KeepAddinForAllUsers
+        AND at_KeepAddinForAllUsers LESS at_CostFinalize AND at_RepairInstalled LESS at_CostFinalize
+        AND at_InstallValidate LESS at_RemoveExistingProducts
+        AND at_RemoveExistingProducts LESS at_InstallInitialize))
+  fail("InstallExecuteSequence out of order: ${sequence}")
+endif()
 
 if(failures GREATER 0)
   message(FATAL_ERROR "${failures} check(s) failed for ${MSI}")
