@@ -30,6 +30,11 @@ struct clsVellox::Sinks {
     void FolderSwitch() override { o.myOlExp_FolderSwitch(); }
     void Close() override { o.myOlExp_Close(); }
   };
+  struct Inspector : ol::InspectorEvents {
+    clsVellox& o;
+    explicit Inspector(clsVellox& owner) : o(owner) {}
+    void Close() override { o.myOLInspector_Close(); }
+  };
   struct InspButton : ol::CommandBarButtonEvents {
     clsVellox& o;
     explicit InspButton(clsVellox& owner) : o(owner) {}
@@ -45,10 +50,12 @@ struct clsVellox::Sinks {
     }
   };
 
-  explicit Sinks(clsVellox& o) : ns(o), insp(o), exp(o), inspButton(o), expButton(o) {}
+  explicit Sinks(clsVellox& o)
+      : ns(o), insp(o), inspector(o), exp(o), inspButton(o), expButton(o) {}
   Application app;
   NameSpace ns;
   Inspectors insp;
+  Inspector inspector;
   Explorer exp;
   InspButton inspButton;
   ExpButton expButton;
@@ -61,6 +68,7 @@ clsVellox::clsVellox(mdlAllgemein& module)
       myOLNS(sinks_->ns),
       myOLInsp(sinks_->insp),
       myOLInspButton(sinks_->inspButton),
+      myOLInspector(sinks_->inspector),
       myOlExp(sinks_->exp),
       myOLExpButton(sinks_->expButton) {}
 
@@ -94,6 +102,7 @@ void clsVellox::ReleaseOutlookEvents() {
   ResumeNext([&] { myOLInsp.Empty(); });
   ResumeNext([&] { myOlExp.Empty(); });
   ResumeNext([&] { myOLInspButton.Empty(); });
+  ResumeNext([&] { myOLInspector.Empty(); });
   ResumeNext([&] { myOLExpButton.Empty(); });
   ResumeNext([&] { myOLCommandBar.reset(); });
   ResumeNext([&] { myOLNS.Empty(); });
@@ -107,6 +116,9 @@ void clsVellox::myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Insp
             if (!IsContact(Need(Inspector).CurrentItem())) return;
             myOLCommandBar = Need(Inspector->CommandBars()).Item(u"Standard");
             myOLInspButton.Empty();
+            // The window is watched for its Close from here on.
+            myOLInspector.Set(Inspector);
+            inspectorBar_ = myOLCommandBar;
             myOLInspButton.Set(Need(Need(myOLCommandBar).Controls()).Add(ol::kControlButton, true));
             ol::CommandBarButton& button = Need(myOLInspButton.get());
             button.SetCaption(Text(kButtonCaption));
@@ -148,6 +160,34 @@ void clsVellox::myOlExp_Close() {
       ReleaseOutlookEvents();
     }
   });
+}
+
+bool clsVellox::IsLastWindow(ol::Inspector& closing) {
+  ol::Application& app = Need(module_.gobjOutlook);
+  if (app.ActiveExplorer()) return false;
+  // Outlook still lists a window while its Close event runs, a host may
+  // already have dropped it: only the other windows count.
+  auto inspectors = app.Inspectors();
+  int32_t count = Need(inspectors).Count();
+  for (int32_t i = 1; i <= count; ++i) {
+    if (!Need(inspectors->Item(i)).Is(closing)) return false;
+  }
+  return true;
+}
+
+void clsVellox::myOLInspector_Close() {
+  bool last = false;
+  ResumeNext([&] { last = IsLastWindow(Need(myOLInspector.get())); });
+  if (last) {
+    ReleaseOutlookEvents();
+    return;
+  }
+  // Other windows stay open: only this window's bar and button go.
+  ResumeNext([&] {
+    if (myOLCommandBar && myOLCommandBar == inspectorBar_.lock()) myOLCommandBar.reset();
+  });
+  ResumeNext([&] { myOLInspButton.Empty(); });
+  ResumeNext([&] { myOLInspector.Empty(); });
 }
 
 void clsVellox::myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {

@@ -46,6 +46,7 @@ class clsVellox {
   void myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Inspector);
   void myOlExp_FolderSwitch();
   void myOlExp_Close();
+  void myOLInspector_Close();
   void myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>& Ctrl, bool& CancelDefault);
   void myOLExpButton_Click(const std::shared_ptr<ol::CommandBarButton>& Ctrl, bool& CancelDefault);
   void myOLNS_OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>& Pages,
@@ -55,6 +56,12 @@ class clsVellox {
   struct Sinks;
   mdlAllgemein& module_;
   std::unique_ptr<Sinks> sinks_;
+  // The bar of myOLInspector's window, when myOLCommandBar was taken from it;
+  // holds no reference.
+  std::weak_ptr<ol::CommandBar> inspectorBar_;
+
+  // Whether the closing window is Outlook's last one.
+  bool IsLastWindow(ol::Inspector& closing);
 
  public:
   // The members, in the order they are released.
@@ -62,6 +69,8 @@ class clsVellox {
   EventMember<ol::NameSpace, ol::NameSpaceEvents> myOLNS;
   EventMember<ol::Inspectors, ol::InspectorsEvents> myOLInsp;
   EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLInspButton;
+  // The contact window whose button myOLInspButton holds.
+  EventMember<ol::Inspector, ol::InspectorEvents> myOLInspector;
   EventMember<ol::Explorer, ol::ExplorerEvents> myOlExp;
   EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLExpButton;
   std::shared_ptr<ol::CommandBar> myOLCommandBar;

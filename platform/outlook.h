@@ -65,6 +65,12 @@ class ExplorerEvents {
   virtual void Close() = 0;
 };
 
+class InspectorEvents {
+ public:
+  virtual ~InspectorEvents() = default;
+  virtual void Close() = 0;
+};
+
 class CommandBarButtonEvents {
  public:
   virtual ~CommandBarButtonEvents() = default;
@@ -142,6 +148,9 @@ class Inspector {
   virtual ~Inspector() = default;
   virtual std::shared_ptr<ol::CommandBars> CommandBars() = 0;
   virtual std::shared_ptr<ol::Item> CurrentItem() = 0;
+  // Whether other is a reference to this same window.
+  virtual bool Is(Inspector& other) = 0;
+  virtual ConnectionPtr Advise(InspectorEvents& sink) = 0;
 };
 
 class Explorers {
@@ -154,6 +163,7 @@ class Inspectors {
  public:
   virtual ~Inspectors() = default;
   virtual int32_t Count() = 0;
+  virtual std::shared_ptr<Inspector> Item(int32_t index) = 0;  // 1-based
   virtual ConnectionPtr Advise(InspectorsEvents& sink) = 0;
 };
 

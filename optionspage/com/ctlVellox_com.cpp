@@ -154,9 +154,12 @@ class Control final
   }
 
   // ---- Outlook's PropertyPage ----
+  // A container may ask before it gives the control its site: the answers
+  // then come without creating the page (no help, not dirty, nothing to
+  // apply), so that creation still finds the site.
   STDMETHODIMP GetPageInfo(BSTR* helpFile, LONG* helpContext) override {
     if (!helpFile || !helpContext) return E_POINTER;
-    EnsureCreated();
+    if (!CreatedWithSite()) return S_OK;
     // The page offers no help: both stay as the dialog passed them.
     Text file;
     int32_t context = *helpContext;
@@ -165,13 +168,11 @@ class Control final
   }
   STDMETHODIMP get_Dirty(VARIANT_BOOL* dirty) override {
     if (!dirty) return E_POINTER;
-    EnsureCreated();
-    *dirty = page_->PropertyPage_Dirty() ? VARIANT_TRUE : VARIANT_FALSE;
+    *dirty = CreatedWithSite() && page_->PropertyPage_Dirty() ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
   }
   STDMETHODIMP Apply() override {
-    EnsureCreated();
-    page_->PropertyPage_Apply();
+    if (CreatedWithSite()) page_->PropertyPage_Apply();
     return S_OK;
   }
 
@@ -227,7 +228,7 @@ class Control final
     return E_NOTIMPL;
   }
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent, LPCRECT rect) override {
-    EnsureCreated();
+    CreatedWithSite();
     switch (verb) {
       case OLEIVERB_PRIMARY:
       case OLEIVERB_SHOW:
@@ -478,11 +479,19 @@ class Control final
   // container initialises the control with its site set, when the site
   // arrives after the initialisation, or, for a container that never
   // initialises, when its messages run after the site was set, or at the
-  // first activation or PropertyPage call, whichever comes first.
+  // first activation or PropertyPage call with the site set, whichever comes
+  // first.
   void EnsureCreated() {
     if (created_) return;
     created_ = true;
     page_->UserControl_InitProperties();
+  }
+  // Whether the page is created, creating it now when the site is there.
+  // Never creates a page without its site: the site would be missed for
+  // good, and with it every change report to the dialog.
+  bool CreatedWithSite() {
+    if (site_) EnsureCreated();
+    return created_;
   }
 
   HRESULT Initialise() {

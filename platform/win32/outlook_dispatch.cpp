@@ -15,6 +15,15 @@ std::shared_ptr<A> Wrap(const VARIANT& value) {
   return object ? std::make_shared<A>(std::move(object)) : nullptr;
 }
 
+// COM identity: the same object answers IUnknown with the same pointer.
+bool SameObject(IUnknown* a, IUnknown* b) {
+  if (!a || !b) return false;
+  Ref<IUnknown> first, second;
+  return SUCCEEDED(a->QueryInterface(IID_PPV_ARGS(first.GetAddressOf()))) &&
+         SUCCEEDED(b->QueryInterface(IID_PPV_ARGS(second.GetAddressOf()))) &&
+         first.Get() == second.Get();
+}
+
 class Adapter {
  public:
   explicit Adapter(Ref<IDispatch> object) : d_(std::move(object)) {}
@@ -144,6 +153,15 @@ class InspectorAdapter final : public ol::Inspector, Adapter {
     return Wrap<CommandBarsAdapter>(d_.Get(u"CommandBars"));
   }
   std::shared_ptr<ol::Item> CurrentItem() override { return Wrap<ItemAdapter>(d_.Get(u"CurrentItem")); }
+  // One window, whatever interface pointers it was handed out through.
+  bool Is(ol::Inspector& other) override {
+    auto* adapter = dynamic_cast<InspectorAdapter*>(&other);
+    return adapter && SameObject(d_.get(), adapter->d_.get());
+  }
+  ol::ConnectionPtr Advise(ol::InspectorEvents& sink) override {
+    return Subscribe(d_.get(), DIID_InspectorEvents,
+                     {{dispid::kInspectorClose, [&sink](DISPPARAMS&) { sink.Close(); }}});
+  }
 };
 
 class ExplorersAdapter final : public ol::Explorers, Adapter {
@@ -156,6 +174,9 @@ class InspectorsAdapter final : public ol::Inspectors, Adapter {
  public:
   using Adapter::Adapter;
   int32_t Count() override { return ToInt32(d_.Get(u"Count")); }
+  std::shared_ptr<ol::Inspector> Item(int32_t index) override {
+    return Wrap<InspectorAdapter>(d_.Get(u"Item", {Variant::Of(index)}));
+  }
   ol::ConnectionPtr Advise(ol::InspectorsEvents& sink) override {
     return Subscribe(d_.get(), DIID_InspectorsEvents,
                      {{dispid::kNewInspector, [&sink](DISPPARAMS& params) {

@@ -21,6 +21,8 @@ inline constexpr IID DIID_NameSpaceEvents = {
     0x0006308C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_InspectorsEvents = {
     0x00063079, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID DIID_InspectorEvents = {
+    0x0006307D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_ExplorerEvents = {
     0x0006304F, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_CommandBarButtonEvents = {
@@ -32,6 +34,7 @@ inline constexpr DISPID kOptionsPagesAdd = 0xF005;  // NameSpaceEvents (Pages, F
 inline constexpr DISPID kNewInspector = 0xF001;     // InspectorsEvents (Inspector)
 inline constexpr DISPID kFolderSwitch = 0xF002;     // ExplorerEvents
 inline constexpr DISPID kExplorerClose = 0xF008;    // ExplorerEvents
+inline constexpr DISPID kInspectorClose = 0xF008;   // InspectorEvents
 inline constexpr DISPID kClick = 0x1;               // _CommandBarButtonEvents (Ctrl, CancelDefault)
 }  // namespace dispid
 

@@ -315,6 +315,38 @@ TEST_F(VelloxInHost, ClosingTheLastExplorerKeepsTheWiringWhileAContactWindowIsOp
   EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
 }
 
+TEST_F(VelloxInHost, ClosingTheLastContactWindowAfterTheLastExplorerReleasesEverything) {
+  Returning();
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  InspectorObj* first = host_->OpenInspector(anna_->AsDispatch());
+  InspectorObj* second = host_->OpenInspector(juergen_->AsDispatch());
+  host_->CloseExplorer(explorer);
+
+  // The window whose button the add-in holds closes beside another one: the
+  // add-in stays wired, and the next contact window's button copies.
+  host_->CloseInspector(second);
+  EXPECT_EQ(host_->world().inspectors->events->subscriptions(), 1);
+  InspectorObj* third = host_->OpenInspector(juergen_->AsDispatch());
+  ASSERT_TRUE(host_->Click(third->bars, kCaption));
+  EXPECT_TRUE(Host::ClipboardText().starts_with("J\xFCrgen Wei\xDF\r\n"));
+
+  // Another window closes: the add-in keeps working in the one still open.
+  host_->CloseInspector(first);
+  Host::ClearClipboard();
+  ASSERT_TRUE(host_->Click(third->bars, kCaption));
+  EXPECT_TRUE(Host::ClipboardText().starts_with("J\xFCrgen Wei\xDF\r\n"));
+
+  // Outlook's last window closes: everything is given back before any
+  // disconnection.
+  host_->CloseInspector(third);
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+  EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+}
+
 TEST_F(VelloxInHost, ClosingTheLastExplorerWithoutWindowsReleasesEarly) {
   Returning();
   ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());

@@ -15,10 +15,11 @@ const std::set<std::string>& KnownOperations() {
       "Application.Explorers",       "Application.Inspectors",       "Application.GetNamespace",
       "Application.ActiveExplorer",  "Application.ActiveInspector",  "Application.COMAddIns",
       "Application.Advise",          "Explorers.Count",              "Inspectors.Count",
-      "Inspectors.Advise",           "NameSpace.Advise",             "Explorer.CommandBars",
-      "Explorer.CurrentFolder",      "Explorer.Selection",           "Explorer.Advise",
-      "Inspector.CommandBars",       "Inspector.CurrentItem",        "Selection.Count",
-      "Selection.Item",              "Folder.DefaultItemType",       "CommandBars.Item",
+      "Inspectors.Item",             "Inspectors.Advise",            "NameSpace.Advise",
+      "Explorer.CommandBars",        "Explorer.CurrentFolder",       "Explorer.Selection",
+      "Explorer.Advise",             "Inspector.CommandBars",        "Inspector.CurrentItem",
+      "Inspector.Advise",            "Selection.Count",              "Selection.Item",
+      "Folder.DefaultItemType",      "CommandBars.Item",
       "CommandBar.Controls",         "CommandBar.FindControl",       "CommandBarControls.Item",
       "CommandBarControls.Add",      "CommandBarButton.Id",          "CommandBarButton.SetCaption",
       "CommandBarButton.SetTooltipText", "CommandBarButton.SetVisible", "CommandBarButton.Advise",
@@ -203,7 +204,8 @@ ol::ConnectionPtr FakeExplorer::Advise(ol::ExplorerEvents& sink) {
 FakeInspector::FakeInspector(std::shared_ptr<OutlookState> state, std::shared_ptr<ol::Item> item)
     : FakeObject(std::move(state)),
       bars_(std::make_shared<FakeCommandBars>(state_)),
-      item_(std::move(item)) {}
+      item_(std::move(item)),
+      events_(state_) {}
 
 std::shared_ptr<ol::CommandBars> FakeInspector::CommandBars() {
   Check("Inspector.CommandBars");
@@ -215,6 +217,16 @@ std::shared_ptr<ol::Item> FakeInspector::CurrentItem() {
   return state_->Hand(item_);
 }
 
+// Every handout of a window points at the window itself.
+bool FakeInspector::Is(ol::Inspector& other) {
+  return &other == static_cast<ol::Inspector*>(this);
+}
+
+ol::ConnectionPtr FakeInspector::Advise(ol::InspectorEvents& sink) {
+  Check("Inspector.Advise");
+  return events_.Advise(sink);
+}
+
 int32_t FakeExplorers::Count() {
   Check("Explorers.Count");
   return static_cast<int32_t>(outlook_.openExplorers().size());
@@ -223,6 +235,14 @@ int32_t FakeExplorers::Count() {
 int32_t FakeInspectors::Count() {
   Check("Inspectors.Count");
   return static_cast<int32_t>(outlook_.openInspectors().size());
+}
+
+std::shared_ptr<ol::Inspector> FakeInspectors::Item(int32_t index) {
+  Check("Inspectors.Item");
+  auto open = outlook_.openInspectors();
+  if (index < 1 || index > static_cast<int32_t>(open.size())) Raise(fail::kSubscriptOutOfRange);
+  FakeInspector* window = open[static_cast<size_t>(index - 1)];
+  return state_->Hand<ol::Inspector>(std::static_pointer_cast<FakeInspector>(window->shared_from_this()));
 }
 
 ol::ConnectionPtr FakeInspectors::Advise(ol::InspectorsEvents& sink) {
@@ -355,6 +375,8 @@ FakeInspector& FakeOutlook::OpenInspector(std::shared_ptr<ol::Item> item) {
 }
 
 void FakeOutlook::CloseInspector(FakeInspector& inspector) {
+  auto keep = inspector.shared_from_this();
+  inspector.events_.Raise([](ol::InspectorEvents& sink) { sink.Close(); });
   inspector.open_ = false;
   inspector.Standard().DiscardTemporary();
 }

@@ -264,15 +264,19 @@ class FakeInspector : public ol::Inspector, public FakeObject {
 
   std::shared_ptr<ol::CommandBars> CommandBars() override;
   std::shared_ptr<ol::Item> CurrentItem() override;
+  bool Is(ol::Inspector& other) override;
+  ol::ConnectionPtr Advise(ol::InspectorEvents& sink) override;
 
   FakeCommandBar& Standard() { return bars_->Standard(); }
   bool open() const { return open_; }
+  int subscriptions() const { return events_.open(); }
 
  private:
   friend class FakeOutlook;
   std::shared_ptr<FakeCommandBars> bars_;
   std::shared_ptr<ol::Item> item_;
   bool open_ = true;
+  EventSource<ol::InspectorEvents> events_;
 };
 
 class FakeOutlook;
@@ -292,6 +296,7 @@ class FakeInspectors : public ol::Inspectors, public FakeObject {
   FakeInspectors(std::shared_ptr<OutlookState> state, FakeOutlook& outlook)
       : FakeObject(state), outlook_(outlook), events_(state) {}
   int32_t Count() override;
+  std::shared_ptr<ol::Inspector> Item(int32_t index) override;  // failure 9 outside 1..Count()
   ol::ConnectionPtr Advise(ol::InspectorsEvents& sink) override;
   int subscriptions() const { return events_.open(); }
 
@@ -410,7 +415,10 @@ class FakeOutlook {
   // An item window; it becomes the active inspector and NewInspector is
   // raised with it.
   FakeInspector& OpenInspector(std::shared_ptr<ol::Item> item);
-  // The window closes and leaves the inspectors; its temporary controls go.
+  // The window closes: Close is raised on it while it is still among the
+  // inspectors (as Outlook does), then it leaves them (the active inspector
+  // becomes the one opened before it that is still open, or none) and its
+  // temporary controls go.
   void CloseInspector(FakeInspector& inspector);
 
   // The properties dialog of folder is being built: OptionsPagesAdd with a

@@ -129,6 +129,7 @@ HRESULT PageDialog::AddPage(IClassFactory* factory) {
   if (FAILED(hr)) return hr;
   hr = control_->QueryInterface(kIidPropertyPage, reinterpret_cast<void**>(&page_));
   if (FAILED(hr)) return hr;
+  if (askFirst_) AskPage();
   site_.Place(window_, apply(), page_);
   hr = control_->SetClientSite(static_cast<IOleClientSite*>(&site_));
   if (FAILED(hr)) return hr;
@@ -144,6 +145,20 @@ HRESULT PageDialog::AddPage(IClassFactory* factory) {
                         window_, &area);
   Pump();
   return hr;
+}
+
+void PageDialog::AskPage() {
+  BSTR file = SysAllocString(L"Kontakte.hlp");
+  early_.helpContext = 42;
+  early_.pageInfo = page_->GetPageInfo(&file, &early_.helpContext);
+  early_.helpFile.assign(file ? file : L"", file ? SysStringLen(file) : 0);
+  SysFreeString(file);
+  early_.dirty = page_->get_Dirty(&early_.isDirty);
+  early_.apply = page_->Apply();
+  RECT area{};
+  site_.GetWindowContext(nullptr, nullptr, &area, nullptr, nullptr);
+  early_.verb = control_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                                 static_cast<IOleClientSite*>(&site_), 0, window_, &area);
 }
 
 HRESULT PageDialog::OpenProgId(const wchar_t* progId, const wchar_t* tabTitle) {

@@ -158,6 +158,19 @@ class PageDialog {
   // The two halves of Open: the empty dialog, then the page in it.
   HRESULT OpenWindow(const wchar_t* title);
   HRESULT AddPage(IClassFactory* factory);
+  // What the page answered when asked before it had its site.
+  struct EarlyAnswers {
+    HRESULT pageInfo = E_PENDING, dirty = E_PENDING, apply = E_PENDING, verb = E_PENDING;
+    std::wstring helpFile;
+    LONG helpContext = 0;
+    VARIANT_BOOL isDirty = VARIANT_TRUE;
+  };
+  // Makes AddPage ask the page first, as a container may: GetPageInfo (with
+  // L"Kontakte.hlp" and 42), Dirty, Apply and in-place activation, all
+  // before it sets the site.
+  void AskBeforeSiting() { askFirst_ = true; }
+  const EarlyAnswers& early() const { return early_; }
+
   // Presses a button of the dialog as a user would (BM_CLICK).
   void Press(int id);
   // Deactivates the page, takes the site back and releases the control.
@@ -180,12 +193,15 @@ class PageDialog {
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void ApplyIfDirty();
+  void AskPage();
 
   PageSite& site_;
   HWND window_ = nullptr;
   IOleObject* control_ = nullptr;
   PropertyPage* page_ = nullptr;
   int applies_ = 0;
+  bool askFirst_ = false;
+  EarlyAnswers early_;
   std::wstring tabTitle_ = L"Adresse kopieren";
 };
 

@@ -112,6 +112,42 @@ TEST_F(Page, CreationRunsOnceWhicheverComesFirstSiteOrInitialisation) {
   }
 }
 
+TEST_F(Page, AContainerThatAsksBeforeSitingGetsAPageThatReportsToTheLaterSite) {
+  PageSite site;
+  PageDialog dialog(site);
+  dialog.AskBeforeSiting();
+  std::vector<SeenWindow> seen = WatchWindows(
+      [&] { ASSERT_HRESULT_SUCCEEDED(dialog.Open(Factory(), L"Eigenschaften von Kontakte")); });
+  EXPECT_TRUE(seen.empty()) << "an Apply before the site writes nothing and tells nobody";
+  const PageDialog::EarlyAnswers& early = dialog.early();
+  EXPECT_HRESULT_SUCCEEDED(early.pageInfo);
+  EXPECT_EQ(early.helpFile, L"Kontakte.hlp");
+  EXPECT_EQ(early.helpContext, 42);
+  EXPECT_HRESULT_SUCCEEDED(early.dirty);
+  EXPECT_EQ(early.isDirty, VARIANT_FALSE);
+  EXPECT_HRESULT_SUCCEEDED(early.apply);
+  EXPECT_HRESULT_FAILED(early.verb) << "no activation without a site";
+
+  // Created once, with the site.
+  HWND page = dialog.pageWindow();
+  HWND lines = GetDlgItem(page, kLvConfig);
+  EXPECT_EQ(SendDlgItemMessageW(page, kLstFields, LB_GETCOUNT, 0, 0), 7);
+  ASSERT_EQ(ListView_GetItemCount(lines), 3);
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(lines)), 1);
+
+  SendMessageW(GetDlgItem(page, kBtnInsert), BM_CLICK, 0, 0);
+  EXPECT_EQ(site.statusChanges(), 1);
+  EXPECT_TRUE(IsWindowEnabled(dialog.apply()));
+  seen = WatchWindows([&] { dialog.Press(kIdApply); });
+  EXPECT_EQ(dialog.applies(), 1);
+  // Saved, then the add-in cannot be told: Outlook is not running here.
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, L"PropertyPage_Apply");
+  std::wstring added;
+  EXPECT_TRUE(ReadUserText(kTemplateKey, L"Line4", added)) << "the inserted line was written";
+  EXPECT_EQ(added, L"");
+}
+
 TEST_F(Page, TheFieldListAndTheLinesAreTheStoredOnesInTheirControls) {
   PageSite site;
   PageDialog dialog(site);

@@ -139,12 +139,17 @@ TEST_F(WiringTest, TheContactWindowButtonCopiesTheFrontWindowsContactOnly) {
   EXPECT_TRUE(boxes.shown.empty());
 
   outlook.CloseInspector(mail);
-  outlook.CloseInspector(window);
-  button.Click();  // no window left in front
+  outlook.FailOn("Application.ActiveInspector", 91);
+  button.Click();  // no window in front
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].prompt,
             Prompt(91, u" in procedure myOLInspButton_Click of VBA Dokument DieseOutlookSitzung"));
   EXPECT_EQ(boxes.shown[0].title, u"Vellox");
+  outlook.Heal("Application.ActiveInspector");
+
+  outlook.CloseInspector(window);
+  EXPECT_EQ(button.subscriptions(), 0) << "let go of with its window";
+  EXPECT_EQ(outlook.ReferencesTo(button), 0);
 }
 
 // ---- the folder window's click ----
@@ -230,6 +235,52 @@ TEST_F(WiringTest, ClosingTheLastWindowReleasesEverythingAndDisconnectionChanges
   EXPECT_EQ(module.gobjOutlook, nullptr);
   connect.AddinInstance_OnDisconnection();
   EXPECT_EQ(outlook.References(), 0);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// ---- closing contact windows ----
+
+TEST_F(WiringTest, ClosingTheLastContactWindowAfterTheLastExplorerReleasesEverything) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeInspector& window = outlook.OpenInspector(Contact(u"Anna Berg", u""));
+  outlook.CloseExplorer(explorer);
+  EXPECT_EQ(window.subscriptions(), 1);
+  outlook.CloseInspector(window);  // still among the inspectors while it closes
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_EQ(outlook.Subscriptions(), 0);
+  EXPECT_EQ(module.gobjOutlook, nullptr);
+  connect.AddinInstance_OnDisconnection();
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(WiringTest, AContactWindowClosingBesideOtherWindowsLetsGoOfItsBarAndButtonOnly) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeInspector& first = outlook.OpenInspector(Contact(u"Anna Berg", u""));
+  outlook.SwitchFolder(explorer, contacts);  // the explorer's bar is the one looked up last
+  outlook.CloseInspector(first);
+  EXPECT_EQ(first.subscriptions(), 0);
+  EXPECT_EQ(outlook.ReferencesTo(explorer.Standard()), 1) << "not the closing window's bar";
+  EXPECT_EQ(Ours(explorer.Standard())[0]->subscriptions(), 1);
+
+  // No explorer left, but a mail window stays open.
+  outlook.OpenInspector(Mail());
+  fake::FakeInspector& second = outlook.OpenInspector(Contact(u"Carl Dorn", u""));
+  fake::FakeButton& button = *Ours(second.Standard())[0];
+  outlook.CloseExplorer(explorer);
+  outlook.CloseInspector(second);
+  EXPECT_EQ(button.subscriptions(), 0);
+  EXPECT_EQ(outlook.ReferencesTo(button), 0);
+  EXPECT_EQ(outlook.ReferencesTo(second.Standard()), 0);
+  EXPECT_EQ(outlook.ReferencesTo(second), 0);
+  EXPECT_EQ(outlook.inspectors().subscriptions(), 1);
+  ASSERT_NE(module.gobjOutlook, nullptr);
+
+  fake::FakeInspector& third = outlook.OpenInspector(Contact(u"Eva Frei", u""));
+  Ours(third.Standard())[0]->Click();
+  EXPECT_EQ(Copied(), u"Eva Frei");
   EXPECT_TRUE(boxes.shown.empty());
 }
 
