@@ -64,7 +64,7 @@ class clsVellox {
   bool IsLastWindow(ol::Inspector& closing);
 
  public:
-  // The members, in the order they are released.
+  // The members: the objects Outlook hands out, held until ReleaseOutlookEvents.
   EventMember<ol::Application, ol::ApplicationEvents> objOutlook;
   EventMember<ol::NameSpace, ol::NameSpaceEvents> myOLNS;
   EventMember<ol::Inspectors, ol::InspectorsEvents> myOLInsp;
