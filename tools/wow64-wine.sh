@@ -159,13 +159,15 @@ fi
 
 # 5. Build, with a line of progress every minute.
 say "5/6 make -j$(nproc) (about 45 minutes from scratch; log: $log)"
-total=$(ls -d dlls/*/ programs/*/ | wc -l)
+# Both PE sides compile each C file of the Windows modules: about twice
+# their number of object files in all.
+total=$(( 2 * $(find dlls programs -name '*.c' -not -path '*/tests/*' | wc -l) ))
 { make -C include >> "$log" 2>&1 && make -j"$(nproc)" >> "$log" 2>&1; echo $? > "$work/make.rc"; } &
 builder=$!
 while kill -0 "$builder" 2>/dev/null; do
   sleep 60
-  done_now=$(find dlls programs -path '*/x86_64-windows/*' \( -name '*.dll' -o -name '*.exe' -o -name '*.drv' -o -name '*.sys' -o -name '*.ocx' -o -name '*.cpl' -o -name '*.acm' -o -name '*.ax' -o -name '*.tlb' -o -name '*.ds' \) 2>/dev/null | wc -l)
-  say "   building: $done_now of about $total modules linked (64-bit side)"
+  compiled=$(find dlls programs -path '*-windows/*' -name '*.o' 2>/dev/null | wc -l)
+  say "   building: $compiled of about $total Windows object files compiled"
 done
 wait "$builder" || true
 [ "$(cat "$work/make.rc")" = 0 ] || { tail -40 "$log" >&2; echo "wow64-wine: build failed, see $log" >&2; exit 1; }

@@ -93,7 +93,7 @@ DWORD RunAnsweringBoxes(std::wstring command, std::vector<std::wstring>* boxes) 
     }
     search.found.clear();
     EnumWindows(
-        [](HWND h, LPARAM param) -> BOOL {
+        [](HWND h, LPARAM param) CALLBACK -> BOOL {
           auto* in = reinterpret_cast<Search*>(param);
           DWORD pid = 0;
           GetWindowThreadProcessId(h, &pid);
