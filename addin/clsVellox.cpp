@@ -156,8 +156,11 @@ void clsVellox::myOlExp_FolderSwitch() {
 void clsVellox::myOlExp_Close() {
   ResumeNext([&] { myOlExp.Set(Need(module_.gobjOutlook).ActiveExplorer()); });
   ResumeNext([&] {
-    if (!myOlExp && Need(Need(module_.gobjOutlook).Inspectors()).Count() == 0) {
+    if (myOlExp) return;
+    if (Need(Need(module_.gobjOutlook).Inspectors()).Count() == 0) {
       ReleaseOutlookEvents();
+    } else if (!myOLInspector) {
+      WatchAnotherWindow(nullptr);
     }
   });
 }
@@ -187,7 +190,26 @@ void clsVellox::myOLInspector_Close() {
     if (myOLCommandBar && myOLCommandBar == inspectorBar_.lock()) myOLCommandBar.reset();
   });
   ResumeNext([&] { myOLInspButton.Empty(); });
-  ResumeNext([&] { myOLInspector.Empty(); });
+  std::shared_ptr<ol::Inspector> closing = myOLInspector.get();
+  if (ResumeNext([&] { WatchAnotherWindow(closing.get()); }) != 0) {
+    ResumeNext([&] { myOLInspector.Empty(); });
+  }
+}
+
+void clsVellox::WatchAnotherWindow(ol::Inspector* closing) {
+  ol::Application& app = Need(module_.gobjOutlook);
+  if (!app.ActiveExplorer()) {
+    auto inspectors = app.Inspectors();
+    int32_t count = Need(inspectors).Count();
+    for (int32_t i = 1; i <= count; ++i) {
+      std::shared_ptr<ol::Inspector> window = inspectors->Item(i);
+      if (window && !(closing && window->Is(*closing))) {
+        myOLInspector.Set(window);
+        return;
+      }
+    }
+  }
+  myOLInspector.Empty();
 }
 
 void clsVellox::myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {

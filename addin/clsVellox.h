@@ -62,6 +62,10 @@ class clsVellox {
 
   // Whether the closing window is Outlook's last one.
   bool IsLastWindow(ol::Inspector& closing);
+  // With no explorer left, Outlook's last window is an inspector: one of the
+  // open ones (not `closing`) is watched through myOLInspector, so that the
+  // last one's Close is heard whichever it is. With an explorer open, none.
+  void WatchAnotherWindow(ol::Inspector* closing);
 
  public:
   // The members: the objects Outlook hands out, held until ReleaseOutlookEvents.
@@ -69,7 +73,8 @@ class clsVellox {
   EventMember<ol::NameSpace, ol::NameSpaceEvents> myOLNS;
   EventMember<ol::Inspectors, ol::InspectorsEvents> myOLInsp;
   EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLInspButton;
-  // The contact window whose button myOLInspButton holds.
+  // The window watched for its Close: the contact window whose button
+  // myOLInspButton holds, or, once no explorer is left, another open window.
   EventMember<ol::Inspector, ol::InspectorEvents> myOLInspector;
   EventMember<ol::Explorer, ol::ExplorerEvents> myOlExp;
   EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLExpButton;

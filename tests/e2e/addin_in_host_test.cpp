@@ -337,6 +337,12 @@ TEST_F(VelloxInHost, ClosingTheLastContactWindowAfterTheLastExplorerReleasesEver
   ASSERT_TRUE(host_->Click(third->bars, kCaption));
   EXPECT_TRUE(Host::ClipboardText().starts_with("J\xFCrgen Wei\xDF\r\n"));
 
+  // The window with the add-in's button closes before an older one: the
+  // older one's closing is heard as Outlook's last.
+  InspectorObj* fourth = host_->OpenInspector(anna_->AsDispatch());
+  host_->CloseInspector(fourth);
+  EXPECT_EQ(host_->world().inspectors->events->subscriptions(), 1);
+
   // Outlook's last window closes: everything is given back before any
   // disconnection.
   host_->CloseInspector(third);

@@ -266,7 +266,7 @@ TEST_F(WiringTest, AContactWindowClosingBesideOtherWindowsLetsGoOfItsBarAndButto
   EXPECT_EQ(Ours(explorer.Standard())[0]->subscriptions(), 1);
 
   // No explorer left, but a mail window stays open.
-  outlook.OpenInspector(Mail());
+  fake::FakeInspector& mail = outlook.OpenInspector(Mail());
   fake::FakeInspector& second = outlook.OpenInspector(Contact(u"Carl Dorn", u""));
   fake::FakeButton& button = *Ours(second.Standard())[0];
   outlook.CloseExplorer(explorer);
@@ -281,6 +281,26 @@ TEST_F(WiringTest, AContactWindowClosingBesideOtherWindowsLetsGoOfItsBarAndButto
   fake::FakeInspector& third = outlook.OpenInspector(Contact(u"Eva Frei", u""));
   Ours(third.Standard())[0]->Click();
   EXPECT_EQ(Copied(), u"Eva Frei");
+  EXPECT_TRUE(boxes.shown.empty());
+
+  // The last window is the mail window, not a contact window: its closing
+  // is heard too.
+  outlook.CloseInspector(third);
+  ASSERT_NE(module.gobjOutlook, nullptr);
+  outlook.CloseInspector(mail);
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_EQ(outlook.Subscriptions(), 0);
+}
+
+TEST_F(WiringTest, TheLastExplorerClosingBesideAWindowWithoutButtonWatchesThatWindow) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  fake::FakeInspector& mail = outlook.OpenInspector(Mail());
+  outlook.CloseExplorer(explorer);
+  ASSERT_NE(module.gobjOutlook, nullptr);
+  outlook.CloseInspector(mail);
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_EQ(outlook.Subscriptions(), 0);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
