@@ -20,8 +20,8 @@ struct clsVellox::Sinks {
   struct Inspectors : ol::InspectorsEvents {
     clsVellox& o;
     explicit Inspectors(clsVellox& owner) : o(owner) {}
-    void NewInspector(const std::shared_ptr<ol::Inspector>& inspector) override {
-      o.myOLInsp_NewInspector(inspector);
+    void NewInspector(const std::shared_ptr<ol::Inspector>& window) override {
+      o.myOLInsp_NewInspector(window);
     }
   };
   struct Explorer : ol::ExplorerEvents {
