@@ -15,6 +15,16 @@ class WiringTest : public ::testing::Test, public AddinHarness {
   static std::vector<fake::FakeButton*> Ours(fake::FakeCommandBar& bar) {
     return bar.Captioned(Text(kCaption));
   }
+  // Outlook's last window has closed: the add-in holds nothing, and its
+  // later disconnection changes nothing.
+  void ExpectEverythingGivenBack() {
+    EXPECT_EQ(outlook.References(), 0);
+    EXPECT_EQ(outlook.Subscriptions(), 0);
+    EXPECT_EQ(module.gobjOutlook, nullptr);
+    connect.AddinInstance_OnDisconnection();
+    EXPECT_EQ(outlook.References(), 0);
+    EXPECT_TRUE(boxes.shown.empty());
+  }
 };
 
 // ---- the folder window's button ----
@@ -230,12 +240,7 @@ TEST_F(WiringTest, ClosingTheLastWindowReleasesEverythingAndDisconnectionChanges
   fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
   Connected();
   outlook.CloseExplorer(explorer);
-  EXPECT_EQ(outlook.References(), 0);
-  EXPECT_EQ(outlook.Subscriptions(), 0);
-  EXPECT_EQ(module.gobjOutlook, nullptr);
-  connect.AddinInstance_OnDisconnection();
-  EXPECT_EQ(outlook.References(), 0);
-  EXPECT_TRUE(boxes.shown.empty());
+  ExpectEverythingGivenBack();
 }
 
 // ---- closing contact windows ----
@@ -247,12 +252,7 @@ TEST_F(WiringTest, ClosingTheLastContactWindowAfterTheLastExplorerReleasesEveryt
   outlook.CloseExplorer(explorer);
   EXPECT_EQ(window.subscriptions(), 1);
   outlook.CloseInspector(window);  // still among the inspectors while it closes
-  EXPECT_EQ(outlook.References(), 0);
-  EXPECT_EQ(outlook.Subscriptions(), 0);
-  EXPECT_EQ(module.gobjOutlook, nullptr);
-  connect.AddinInstance_OnDisconnection();
-  EXPECT_EQ(outlook.References(), 0);
-  EXPECT_TRUE(boxes.shown.empty());
+  ExpectEverythingGivenBack();
 }
 
 TEST_F(WiringTest, AContactWindowClosingBesideOtherWindowsLetsGoOfItsBarAndButtonOnly) {
@@ -288,8 +288,7 @@ TEST_F(WiringTest, AContactWindowClosingBesideOtherWindowsLetsGoOfItsBarAndButto
   outlook.CloseInspector(third);
   ASSERT_NE(module.gobjOutlook, nullptr);
   outlook.CloseInspector(mail);
-  EXPECT_EQ(outlook.References(), 0);
-  EXPECT_EQ(outlook.Subscriptions(), 0);
+  ExpectEverythingGivenBack();
 }
 
 TEST_F(WiringTest, TheLastExplorerClosingBesideAWindowWithoutButtonWatchesThatWindow) {
@@ -299,9 +298,7 @@ TEST_F(WiringTest, TheLastExplorerClosingBesideAWindowWithoutButtonWatchesThatWi
   outlook.CloseExplorer(explorer);
   ASSERT_NE(module.gobjOutlook, nullptr);
   outlook.CloseInspector(mail);
-  EXPECT_EQ(outlook.References(), 0);
-  EXPECT_EQ(outlook.Subscriptions(), 0);
-  EXPECT_TRUE(boxes.shown.empty());
+  ExpectEverythingGivenBack();
 }
 
 }  // namespace
