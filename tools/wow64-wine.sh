@@ -20,7 +20,7 @@ cache=${VELLOX_WINE_CACHE:-/var/cache/vellox-wow64-wine}
 
 # Modules a COM add-in, its host and its setup never touch: Direct3D, media
 # foundation and DirectShow, DirectX audio and play, the old MSVC runtimes,
-# the HTML engine, WMI (it needs DXGI). Leaving them out roughly halves the build.
+# the HTML engine, WMI (it needs DXGI). Leaving them out shortens the build.
 disabled=(
   d2d1 d3d10 d3d10_1 d3d10core d3d11 d3d12 d3d12core d3d8 d3d8thk d3d9 d3dim d3dim700 d3drm d3dxof
   ddraw ddrawex dx8vb dxdiagn dxgi dxva2 wined3d wbemprox
