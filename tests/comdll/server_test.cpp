@@ -15,10 +15,10 @@
 #include "platform/win32/com_registration.h"
 #include "platform/win32/dispatch.h"
 #include "platform/win32/extensibility.h"
+#include "platform/win32/lock.h"
 #include "test_objects.h"
 #include "testobjects_h.h"
 #include "tests/host/thread.h"
-#include "platform/win32/lock.h"
 
 namespace vx::test {
 namespace {

@@ -15,8 +15,9 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "tests/host/thread.h"
+
 #include "platform/win32/lock.h"
+#include "tests/host/thread.h"
 
 namespace vx::host {
 

@@ -1,7 +1,8 @@
 #include "tests/host/host.h"
-#include "tests/host/this_build.h"
 
 #include <algorithm>
+
+#include "tests/host/this_build.h"
 
 namespace vx::host {
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "splash/win32/resource.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"

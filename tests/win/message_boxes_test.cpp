@@ -8,8 +8,8 @@
 
 #include "platform/win32/message_boxes.h"
 #include "platform/win32/wide.h"
-#include "tests/host/thread_dialog.h"
 #include "tests/host/thread.h"
+#include "tests/host/thread_dialog.h"
 
 namespace vx {
 namespace {
