@@ -11,7 +11,8 @@ constexpr TextView kAddinProgId = u"Vellorian.Connect";
 }
 
 void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>& Application,
-                                         const std::shared_ptr<ol::Automation>& self) {
+                                         const std::shared_ptr<ol::Automation>& self,
+                                         const std::shared_ptr<ol::COMAddIn>& AddInInst) {
   // Outlook started without a window (by another program, say): stay idle.
   // A count that cannot be read counts as no window.
   int32_t explorers = 0;
@@ -23,7 +24,7 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>&
   // The wiring has no failure handling of its own: whatever it got done
   // before a failure stays, and the connection goes on.
   ResumeNext([&] {
-    if (!mobjVellox) mobjVellox = std::make_unique<clsVellox>(module_);
+    if (!mobjVellox) mobjVellox = std::make_shared<clsVellox>(module_);
   });
   ResumeNext([&] {
     if (!mobjVellox) Raise(fail::kObjectNotSet);
@@ -32,13 +33,26 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>&
 
   Guarded(module_.services.boxes, GermanBox(u"AddinInstance_OnConnection", u"Designer", u"Connect"),
           [&] {
-            Need(Need(Need(Application).COMAddIns()).Item(Text(kAddinProgId))).SetObject(self);
+            Publish(Need(Application), self, AddInInst);
             if (SettingIsOne(module_.services.store, layout::kFirstRun)) {
               module_.SaveInitialSettings();
             }
             ShowSplash();
             module_.ReadAdressFormat();
           });
+}
+
+void Connect::Publish(ol::Application& Application, const std::shared_ptr<ol::Automation>& self,
+                      const std::shared_ptr<ol::COMAddIn>& AddInInst) {
+  try {
+    Need(Need(Application.COMAddIns()).Item(Text(kAddinProgId))).SetObject(self);
+  } catch (const Failure& failure) {
+    // An add-in entered for every user of the machine may be missing from
+    // the collection (failure 5): the entry handed to this connection takes
+    // the object then. Without one the collection's failure stands.
+    if (failure.number() != fail::kInvalidArgument || !AddInInst) throw;
+    AddInInst->SetObject(self);
+  }
 }
 
 void Connect::AddinInstance_OnDisconnection() {

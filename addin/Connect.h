@@ -15,9 +15,12 @@ class Connect {
   explicit Connect(mdlAllgemein& module) : module_(module) {}
 
   // self: this add-in as an automation object, published as the Object of
-  // its entry in Outlook's COM add-in collection.
+  // its entry in Outlook's COM add-in collection. AddInInst: that entry as
+  // Outlook hands it to the connection, which takes the object when the
+  // collection does not list the add-in (empty when Outlook passed none).
   void AddinInstance_OnConnection(const std::shared_ptr<ol::Application>& Application,
-                                  const std::shared_ptr<ol::Automation>& self);
+                                  const std::shared_ptr<ol::Automation>& self,
+                                  const std::shared_ptr<ol::COMAddIn>& AddInInst = nullptr);
   void AddinInstance_OnDisconnection();
   void AddinInstance_OnAddInsUpdate() {}
   void AddinInstance_OnStartupComplete() {}
@@ -26,14 +29,18 @@ class Connect {
   // Reloads the template (called by the options page by name).
   void ReReadSettings();
 
-  // The working object while connected with a window, else empty.
+  // The working object while connected with a window, else empty. A caller
+  // that runs one of its handlers holds a clsVellox::Running meanwhile.
   clsVellox* working() const { return mobjVellox.get(); }
 
  private:
   void ShowSplash();
+  void Publish(ol::Application& Application, const std::shared_ptr<ol::Automation>& self,
+               const std::shared_ptr<ol::COMAddIn>& AddInInst);
 
   mdlAllgemein& module_;
-  std::unique_ptr<clsVellox> mobjVellox;
+  // Shared with the handlers running at any moment (clsVellox::Running).
+  std::shared_ptr<clsVellox> mobjVellox;
 };
 
 }  // namespace vx

@@ -1,5 +1,7 @@
 #include "addin/clsVellox.h"
 
+#include <utility>
+
 #include "platform/failure.h"
 #include "platform/report.h"
 
@@ -8,53 +10,69 @@ namespace vx {
 // The event sinks of clsVellox: each forwards one source's events to the
 // handler named after the member that holds the source.
 struct clsVellox::Sinks {
+  // Every event enters its handler here, with the object kept alive for as
+  // long as the handler runs.
+  template <class... Params, class... Args>
+  static void Call(clsVellox& o, void (clsVellox::*handler)(Params...), Args&&... args) {
+    const Running running(o);
+    (o.*handler)(std::forward<Args>(args)...);
+  }
+
   struct Application : ol::ApplicationEvents {};
   struct NameSpace : ol::NameSpaceEvents {
     clsVellox& o;
     explicit NameSpace(clsVellox& owner) : o(owner) {}
     void OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>& pages,
                          const std::shared_ptr<ol::Folder>& folder) override {
-      o.myOLNS_OptionsPagesAdd(pages, folder);
+      Call(o, &clsVellox::myOLNS_OptionsPagesAdd, pages, folder);
     }
   };
   struct Inspectors : ol::InspectorsEvents {
     clsVellox& o;
     explicit Inspectors(clsVellox& owner) : o(owner) {}
     void NewInspector(const std::shared_ptr<ol::Inspector>& window) override {
-      o.myOLInsp_NewInspector(window);
+      Call(o, &clsVellox::myOLInsp_NewInspector, window);
+    }
+  };
+  struct Explorers : ol::ExplorersEvents {
+    clsVellox& o;
+    explicit Explorers(clsVellox& owner) : o(owner) {}
+    void NewExplorer(const std::shared_ptr<ol::Explorer>& window) override {
+      Call(o, &clsVellox::myOLExplorers_NewExplorer, window);
     }
   };
   struct Explorer : ol::ExplorerEvents {
     clsVellox& o;
     explicit Explorer(clsVellox& owner) : o(owner) {}
-    void FolderSwitch() override { o.myOlExp_FolderSwitch(); }
-    void Close() override { o.myOlExp_Close(); }
+    void FolderSwitch() override { Call(o, &clsVellox::myOlExp_FolderSwitch); }
+    void Close() override { Call(o, &clsVellox::myOlExp_Close); }
   };
   struct Inspector : ol::InspectorEvents {
     clsVellox& o;
     explicit Inspector(clsVellox& owner) : o(owner) {}
-    void Close() override { o.myOLInspector_Close(); }
+    void Close() override { Call(o, &clsVellox::myOLInspector_Close); }
   };
   struct InspButton : ol::CommandBarButtonEvents {
     clsVellox& o;
     explicit InspButton(clsVellox& owner) : o(owner) {}
     void Click(const std::shared_ptr<ol::CommandBarButton>& ctrl, bool& cancel) override {
-      o.myOLInspButton_Click(ctrl, cancel);
+      Call(o, &clsVellox::myOLInspButton_Click, ctrl, cancel);
     }
   };
   struct ExpButton : ol::CommandBarButtonEvents {
     clsVellox& o;
     explicit ExpButton(clsVellox& owner) : o(owner) {}
     void Click(const std::shared_ptr<ol::CommandBarButton>& ctrl, bool& cancel) override {
-      o.myOLExpButton_Click(ctrl, cancel);
+      Call(o, &clsVellox::myOLExpButton_Click, ctrl, cancel);
     }
   };
 
   explicit Sinks(clsVellox& o)
-      : ns(o), insp(o), inspector(o), exp(o), inspButton(o), expButton(o) {}
+      : ns(o), insp(o), explorers(o), inspector(o), exp(o), inspButton(o), expButton(o) {}
   Application app;
   NameSpace ns;
   Inspectors insp;
+  Explorers explorers;
   Inspector inspector;
   Explorer exp;
   InspButton inspButton;
@@ -67,12 +85,15 @@ clsVellox::clsVellox(mdlAllgemein& module)
       objOutlook(sinks_->app),
       myOLNS(sinks_->ns),
       myOLInsp(sinks_->insp),
+      myOLExplorers(sinks_->explorers),
       myOLInspButton(sinks_->inspButton),
       myOLInspector(sinks_->inspector),
       myOlExp(sinks_->exp),
       myOLExpButton(sinks_->expButton) {}
 
-clsVellox::~clsVellox() = default;
+clsVellox::~clsVellox() {
+  if (objOutlook && module_.gobjOutlook == objOutlook.get()) module_.gobjOutlook.reset();
+}
 
 // ---- wiring ----
 
@@ -90,16 +111,27 @@ bool IsContact(const std::shared_ptr<ol::Item>& item) {
 }  // namespace
 
 void clsVellox::InitOutlookEvents(const std::shared_ptr<ol::Application>& app) {
+  released_ = false;
   objOutlook.Set(app);
   module_.gobjOutlook = app;
   myOLNS.Set(Need(app).GetNamespace(u"MAPI"));
   myOLInsp.Set(Need(objOutlook.get()).Inspectors());
   myOlExp.Set(Need(objOutlook.get()).ActiveExplorer());
   myOlExp_FolderSwitch();
+  // Outlook's last window is to be heard closing whatever opens and closes
+  // from here on: without an explorer a window that is open already (which
+  // raised no NewInspector) is watched, and an explorer opening later is
+  // tracked.
+  ResumeNext([&] {
+    if (!myOlExp) WatchAnotherWindow(nullptr);
+  });
+  myOLExplorers.Set(Need(objOutlook.get()).Explorers());
 }
 
 void clsVellox::ReleaseOutlookEvents() {
+  released_ = true;
   ResumeNext([&] { myOLInsp.Empty(); });
+  ResumeNext([&] { myOLExplorers.Empty(); });
   ResumeNext([&] { myOlExp.Empty(); });
   ResumeNext([&] { myOLInspButton.Empty(); });
   ResumeNext([&] { myOLInspector.Empty(); });
@@ -111,6 +143,12 @@ void clsVellox::ReleaseOutlookEvents() {
 }
 
 void clsVellox::myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Inspector) {
+  // While no explorer is open and no window is watched, this window is: its
+  // Close may be Outlook's last, whatever it shows. A contact window is
+  // watched below anyway.
+  ResumeNext([&] {
+    if (!myOlExp && !myOLInspector) myOLInspector.Set(Inspector);
+  });
   Guarded(module_.services.boxes, GermanBox(u"myOLInsp_NewInspector", u"Klassenmodul", u"clsVellox"),
           [&] {
             if (!IsContact(Need(Inspector).CurrentItem())) return;
@@ -125,6 +163,15 @@ void clsVellox::myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Insp
             button.SetTooltipText(Text(kButtonTooltip));
             button.SetVisible(true);
           });
+}
+
+void clsVellox::myOLExplorers_NewExplorer(const std::shared_ptr<ol::Explorer>& Explorer) {
+  // A folder window opening while none is tracked (the last one closed while
+  // another window stayed open) is tracked as the active one is: its button
+  // comes at its first folder switch. Failures are skipped silently.
+  ResumeNext([&] {
+    if (!myOlExp) myOlExp.Set(Explorer);
+  });
 }
 
 void clsVellox::myOlExp_FolderSwitch() {
@@ -217,7 +264,8 @@ void clsVellox::myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>
           EnglishBox(u" in procedure myOLInspButton_Click of VBA Dokument DieseOutlookSitzung"), [&] {
             auto item = Need(Need(module_.gobjOutlook).ActiveInspector()).CurrentItem();
             if (!IsContact(item)) return;
-            if (auto text = BuildAddressText({item})) module_.ClipBoard_SetText(*text);
+            auto text = BuildAddressText({item});
+            if (text && !released_) module_.ClipBoard_SetText(*text);
           });
 }
 
@@ -232,7 +280,8 @@ void clsVellox::myOLExpButton_Click(const std::shared_ptr<ol::CommandBarButton>&
               if (IsContact(item)) contacts.push_back(std::move(item));
             }
             if (contacts.empty()) return;
-            if (auto text = BuildAddressText(contacts)) module_.ClipBoard_SetText(*text);
+            auto text = BuildAddressText(contacts);
+            if (text && !released_) module_.ClipBoard_SetText(*text);
           });
 }
 

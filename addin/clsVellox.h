@@ -12,12 +12,35 @@
 
 namespace vx {
 
-class clsVellox {
+class clsVellox : public std::enable_shared_from_this<clsVellox> {
  public:
   explicit clsVellox(mdlAllgemein& module);
+  // Lets go of the module-wide gobjOutlook as well while it still holds this
+  // object's application (an owner that ends it without ReleaseOutlookEvents).
   ~clsVellox();
   clsVellox(const clsVellox&) = delete;
   clsVellox& operator=(const clsVellox&) = delete;
+
+  // ---- running handlers ----
+
+  // Taken at every entry into an event handler for as long as the handler
+  // runs (the event sinks take one around each call; any other entry, such
+  // as a toolbar callback reaching the object through Connect, takes one the
+  // same way). A handler may wait in a modal message box while its owner lets
+  // go of this object (Outlook disconnects the add-in or quits meanwhile):
+  // the object then ends when the last running handler has returned, not
+  // under it. Keeps nothing alive for an object not owned by a shared_ptr.
+  class Running {
+   public:
+    explicit Running(clsVellox& o) : keep_(o.weak_from_this().lock()) {}
+
+   private:
+    std::shared_ptr<clsVellox> keep_;
+  };
+
+  // Whether ReleaseOutlookEvents ran since InitOutlookEvents: a handler that
+  // is still running then copies nothing and reports nothing more.
+  bool Released() const { return released_; }
 
   // ---- template engine ----
 
@@ -30,8 +53,9 @@ class clsVellox {
   Text GetPropValue(ol::Item& contact, const Text& name);
 
   // Expands AdressFormatLines for each contact and joins the blocks; nothing
-  // when the result is too short. Raises failure 9 when the template list was
-  // never loaded (the click handlers report it).
+  // when the result is too short, or once ReleaseOutlookEvents ran meanwhile.
+  // Raises failure 9 when the template list was never loaded (the click
+  // handlers report it).
   std::optional<Text> BuildAddressText(const std::vector<std::shared_ptr<ol::Item>>& contacts);
 
   // ---- wiring ----
@@ -44,6 +68,7 @@ class clsVellox {
 
   // Event handlers, named after the member holding the source.
   void myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Inspector);
+  void myOLExplorers_NewExplorer(const std::shared_ptr<ol::Explorer>& Explorer);
   void myOlExp_FolderSwitch();
   void myOlExp_Close();
   void myOLInspector_Close();
@@ -59,6 +84,7 @@ class clsVellox {
   // The bar of myOLInspector's window, when myOLCommandBar was taken from it;
   // holds no reference.
   std::weak_ptr<ol::CommandBar> inspectorBar_;
+  bool released_ = false;
 
   // Whether the closing window is Outlook's last one.
   bool IsLastWindow(ol::Inspector& closing);
@@ -72,9 +98,13 @@ class clsVellox {
   EventMember<ol::Application, ol::ApplicationEvents> objOutlook;
   EventMember<ol::NameSpace, ol::NameSpaceEvents> myOLNS;
   EventMember<ol::Inspectors, ol::InspectorsEvents> myOLInsp;
+  // The explorer collection: an explorer opening while none is tracked is
+  // tracked from then on.
+  EventMember<ol::Explorers, ol::ExplorersEvents> myOLExplorers;
   EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLInspButton;
   // The window watched for its Close: the contact window whose button
-  // myOLInspButton holds, or, once no explorer is left, another open window.
+  // myOLInspButton holds, or, while no explorer is open, another open window
+  // (one open at the connection, or the first to open).
   EventMember<ol::Inspector, ol::InspectorEvents> myOLInspector;
   EventMember<ol::Explorer, ol::ExplorerEvents> myOlExp;
   EventMember<ol::CommandBarButton, ol::CommandBarButtonEvents> myOLExpButton;

@@ -153,6 +153,8 @@ std::optional<Text> clsVellox::BuildAddressText(
     if (!module_.AdressFormatLines) Raise(fail::kSubscriptOutOfRange);
     const int16_t u = ToInt16(static_cast<int64_t>(module_.AdressFormatLines->size()) - 1);
     for (int32_t i = 0; i <= u; ++i) {
+      // Released while a report of an earlier line was up: nothing more.
+      if (released_) return std::nullopt;
       if (!module_.AdressFormatLines ||
           static_cast<size_t>(i) >= module_.AdressFormatLines->size()) {
         Raise(fail::kSubscriptOutOfRange);

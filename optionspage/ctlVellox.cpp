@@ -216,8 +216,17 @@ void ctlVellox::PropertyPage_Apply() {
     }
     std::shared_ptr<ol::Application> outlook = services_.outlook.Application();
     std::shared_ptr<ol::COMAddIns> addIns = Need(outlook).COMAddIns();
-    std::shared_ptr<ol::COMAddIn> entry = Need(addIns).Item(Text(kConnectProgId));
-    Need(Need(entry).Object()).CallMethod(Text(kReReadSettings));
+    std::shared_ptr<ol::Automation> addIn;
+    try {
+      addIn = Need(Need(addIns).Item(Text(kConnectProgId))).Object();
+    } catch (const Failure& failure) {
+      // Not in the collection (failure 5), as an add-in entered for every
+      // user of the machine may be: the one the add-in registered itself.
+      if (failure.number() != fail::kInvalidArgument) throw;
+      addIn = services_.outlook.RunningAddIn();
+      if (!addIn) throw;
+    }
+    Need(addIn).CallMethod(Text(kReReadSettings));
   });
 }
 

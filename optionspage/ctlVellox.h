@@ -123,6 +123,11 @@ class OutlookSource {
   // Raises a numbered failure (429) when Outlook's application object cannot
   // be created.
   virtual std::shared_ptr<ol::Application> Application() = 0;
+  // The running add-in's Connect as the add-in itself registers it while it
+  // is connected, for when Outlook's COM add-in collection does not list the
+  // add-in (one entered for every user of the machine); empty when none is
+  // registered. Raises nothing.
+  virtual std::shared_ptr<ol::Automation> RunningAddIn() = 0;
 };
 
 }  // namespace page

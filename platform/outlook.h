@@ -34,6 +34,7 @@ using ConnectionPtr = std::unique_ptr<Connection>;
 
 class Application;
 class CommandBarButton;
+class Explorer;
 class Folder;
 class Inspector;
 class PropertyPages;
@@ -56,6 +57,12 @@ class InspectorsEvents {
  public:
   virtual ~InspectorsEvents() = default;
   virtual void NewInspector(const std::shared_ptr<Inspector>& inspector) = 0;
+};
+
+class ExplorersEvents {
+ public:
+  virtual ~ExplorersEvents() = default;
+  virtual void NewExplorer(const std::shared_ptr<Explorer>& explorer) = 0;
 };
 
 class ExplorerEvents {
@@ -157,6 +164,7 @@ class Explorers {
  public:
   virtual ~Explorers() = default;
   virtual int32_t Count() = 0;
+  virtual ConnectionPtr Advise(ExplorersEvents& sink) = 0;
 };
 
 class Inspectors {

@@ -14,7 +14,8 @@ const std::set<std::string>& KnownOperations() {
   static const std::set<std::string> known = {
       "Application.Explorers",       "Application.Inspectors",       "Application.GetNamespace",
       "Application.ActiveExplorer",  "Application.ActiveInspector",  "Application.COMAddIns",
-      "Application.Advise",          "Explorers.Count",              "Inspectors.Count",
+      "Application.Advise",          "Explorers.Count",              "Explorers.Advise",
+      "Inspectors.Count",
       "Inspectors.Item",             "Inspectors.Advise",            "NameSpace.Advise",
       "Explorer.CommandBars",        "Explorer.CurrentFolder",       "Explorer.Selection",
       "Explorer.Advise",             "Inspector.CommandBars",        "Inspector.CurrentItem",
@@ -232,6 +233,11 @@ int32_t FakeExplorers::Count() {
   return static_cast<int32_t>(outlook_.openExplorers().size());
 }
 
+ol::ConnectionPtr FakeExplorers::Advise(ol::ExplorersEvents& sink) {
+  Check("Explorers.Advise");
+  return events_.Advise(sink);
+}
+
 int32_t FakeInspectors::Count() {
   Check("Inspectors.Count");
   return static_cast<int32_t>(outlook_.openInspectors().size());
@@ -273,7 +279,7 @@ void FakeCOMAddIn::SetObject(const std::shared_ptr<ol::Automation>& object) {
 std::shared_ptr<ol::COMAddIn> FakeCOMAddIns::Item(const Text& progId) {
   Check("COMAddIns.Item");
   for (const auto& entry : entries_) {
-    if (entry->progId() == progId) return state_->Hand<ol::COMAddIn>(entry);
+    if (entry->listed() && entry->progId() == progId) return state_->Hand<ol::COMAddIn>(entry);
   }
   Raise(fail::kInvalidArgument);
 }
@@ -345,7 +351,10 @@ FakeFolder& FakeOutlook::AddFolder(const Text& name, int32_t defaultItemType) {
 FakeExplorer& FakeOutlook::OpenExplorer(FakeFolder& folder) {
   auto shown = std::static_pointer_cast<FakeFolder>(folder.shared_from_this());
   explorerWindows_.push_back(std::make_shared<FakeExplorer>(state_, shown));
-  return *explorerWindows_.back();
+  auto window = explorerWindows_.back();
+  auto handout = state_->Hand<ol::Explorer>(window);
+  explorers_->events_.Raise([&](ol::ExplorersEvents& sink) { sink.NewExplorer(handout); });
+  return *window;
 }
 
 void FakeOutlook::SwitchFolder(FakeExplorer& explorer, FakeFolder& folder) {
@@ -393,6 +402,10 @@ FakePropertyPages& FakeOutlook::OpenFolderProperties(FakeFolder& folder) {
 FakeCOMAddIn& FakeOutlook::AddCOMAddIn(const Text& progId) {
   addins_->entries_.push_back(std::make_shared<FakeCOMAddIn>(state_, progId));
   return *addins_->entries_.back();
+}
+
+std::shared_ptr<ol::COMAddIn> FakeOutlook::AddInInst(FakeCOMAddIn& entry) {
+  return state_->Hand<ol::COMAddIn>(std::static_pointer_cast<FakeCOMAddIn>(entry.shared_from_this()));
 }
 
 void FakeOutlook::FailOn(const std::string& operation, int32_t number) {

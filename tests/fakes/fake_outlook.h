@@ -284,11 +284,15 @@ class FakeOutlook;
 class FakeExplorers : public ol::Explorers, public FakeObject {
  public:
   FakeExplorers(std::shared_ptr<OutlookState> state, FakeOutlook& outlook)
-      : FakeObject(std::move(state)), outlook_(outlook) {}
+      : FakeObject(state), outlook_(outlook), events_(state) {}
   int32_t Count() override;
+  ol::ConnectionPtr Advise(ol::ExplorersEvents& sink) override;
+  int subscriptions() const { return events_.open(); }
 
  private:
+  friend class FakeOutlook;
   FakeOutlook& outlook_;
+  EventSource<ol::ExplorersEvents> events_;
 };
 
 class FakeInspectors : public ol::Inspectors, public FakeObject {
@@ -342,8 +346,14 @@ class FakeCOMAddIn : public ol::COMAddIn, public FakeObject {
   const Text& progId() const { return progId_; }
   // What the add-in stored, without counting a handout.
   const std::shared_ptr<ol::Automation>& object() const { return object_; }
+  // The entry is left out of COMAddIns.Item (an add-in for every user of the
+  // machine, as some Outlook versions treat it); it is still handed to the
+  // add-in's connection.
+  void Unlist() { listed_ = false; }
+  bool listed() const { return listed_; }
 
  private:
+  bool listed_ = true;
   Text progId_;
   std::shared_ptr<ol::Automation> object_;
 };
@@ -397,11 +407,12 @@ class FakeOutlook {
   FakeApplication& application() { return *application_; }
   FakeNameSpace& nameSpace() { return *namespace_; }
   FakeInspectors& inspectors() { return *inspectors_; }
+  FakeExplorers& explorers() { return *explorers_; }
 
   FakeFolder& AddFolder(const Text& name, int32_t defaultItemType);
 
-  // A folder window showing folder; it becomes the active explorer. Opening
-  // raises no event (Outlook's NewExplorer is not used).
+  // A folder window showing folder; it becomes the active explorer and
+  // NewExplorer is raised with it.
   FakeExplorer& OpenExplorer(FakeFolder& folder);
   // The explorer shows another folder: FolderSwitch.
   void SwitchFolder(FakeExplorer& explorer, FakeFolder& folder);
@@ -427,6 +438,9 @@ class FakeOutlook {
 
   // An entry in Application.COMAddIns.
   FakeCOMAddIn& AddCOMAddIn(const Text& progId);
+  // The entry as Outlook hands it to the add-in's OnConnection (a counted
+  // handout).
+  std::shared_ptr<ol::COMAddIn> AddInInst(FakeCOMAddIn& entry);
 
   void FailOn(const std::string& operation, int32_t number);
   void Heal(const std::string& operation);

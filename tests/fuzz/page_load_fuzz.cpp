@@ -31,6 +31,7 @@ using fuzz::Check;
 class NoOutlook : public page::OutlookSource {
  public:
   std::shared_ptr<ol::Application> Application() override { Raise(fail::kCannotCreateObject); }
+  std::shared_ptr<ol::Automation> RunningAddIn() override { return nullptr; }
 };
 
 const std::vector<Text> kOldLines = {u"alt 1", u"alt 2", u"", u"alt 4"};

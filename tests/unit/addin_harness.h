@@ -56,7 +56,10 @@ struct AddinHarness {
     for (TextView line : kDefaultTemplate) store.Put(u"AdressFormat", LineKey(k++), line);
   }
 
-  void Connected() { connect.AddinInstance_OnConnection(outlook.Application(), self); }
+  // Outlook's start: the application and this add-in's entry are handed over.
+  void Connected() {
+    connect.AddinInstance_OnConnection(outlook.Application(), self, outlook.AddInInst(entry));
+  }
 
   // The text on the clipboard, and how often the clicks handed one over.
   std::optional<Text> Copied() const { return clipboard.TextFromAnsi(); }

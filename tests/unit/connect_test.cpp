@@ -168,6 +168,32 @@ TEST_F(ConnectTest, WithoutItsComAddInEntryTheButtonsExistButClicksFailUntilReRe
   EXPECT_EQ(bare.References(), 0);
 }
 
+TEST_F(ConnectTest, AnEntryTheCollectionDoesNotListTakesTheObjectAndTheStartGoesOn) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  entry.Unlist();  // an add-in for every user of the machine
+  Connected();
+  EXPECT_EQ(entry.object(), self);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(store.Value(u"Startup", u"FirstRun"), u"0");
+  EXPECT_EQ(splash.owners, std::vector<intptr_t>{0});
+  EXPECT_EQ(module.AdressFormatLines, kDefaults);
+  outlook.Select(explorer, {Contact(u"Anna Berg", u"Hauptstr. 1")});
+  explorer.Standard().Captioned(u"&Zwischenablage")[0]->Click();
+  EXPECT_EQ(Copied(), u"Anna Berg\r\nHauptstr. 1");
+
+  // Any other failure of the collection is reported as before.
+  AddinHarness h;
+  h.outlook.OpenExplorer(h.contacts);
+  h.outlook.FailOn("COMAddIns.Item", 440);
+  h.Connected();
+  ASSERT_EQ(h.boxes.shown.size(), 1u);
+  EXPECT_EQ(h.boxes.shown[0].prompt, Prompt(440, kConnectionSuffix));
+  EXPECT_EQ(h.entry.object(), nullptr);
+  connect.AddinInstance_OnDisconnection();
+  h.connect.AddinInstance_OnDisconnection();
+  EXPECT_EQ(outlook.References(), 0);
+}
+
 TEST_F(ConnectTest, ReReadSettingsReplacesTheTemplateAsAWholeEachTime) {
   Seasoned();
   outlook.OpenExplorer(contacts);

@@ -57,7 +57,9 @@ struct FakeApplication : ol::Application {
 
 struct FakeOutlook : page::OutlookSource {
   std::shared_ptr<ol::Application> Application() override { return app; }
+  std::shared_ptr<ol::Automation> RunningAddIn() override { return running; }
   std::shared_ptr<FakeApplication> app = std::make_shared<FakeApplication>();
+  std::shared_ptr<ol::Automation> running;  // what the add-in registered, if anything
 };
 
 class OptionsPage : public ::testing::Test {
@@ -457,6 +459,30 @@ TEST_F(OptionsPage, AnUnreachableAddInIsReportedAfterTheLinesAreSaved) {
               Text::npos);
     EXPECT_EQ(StoredValues(), (Lines{u"a", u"b"}));
   }
+}
+
+TEST_F(OptionsPage, AnAddInTheCollectionDoesNotListIsReachedWhereItRegisteredItself) {
+  Store({u"a"});
+  ctlVellox& p = Created();
+  auto registered = std::make_shared<FakeConnect>();
+  outlook.running = registered;
+  p.PropertyPage_Apply();
+  EXPECT_EQ(connect->calls, Lines{u"ReReadSettings"}) << "the collection comes first";
+  EXPECT_TRUE(registered->calls.empty());
+
+  const auto entry = outlook.app->addIns->entries[u"Vellorian.Connect"];
+  outlook.app->addIns->entries.clear();
+  p.PropertyPage_Apply();
+  EXPECT_EQ(registered->calls, Lines{u"ReReadSettings"});
+  EXPECT_TRUE(boxes.shown.empty());
+
+  // Listed but not connected: no detour.
+  entry->object = nullptr;
+  outlook.app->addIns->entries[u"Vellorian.Connect"] = entry;
+  p.PropertyPage_Apply();
+  EXPECT_EQ(registered->calls.size(), 1u);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(Prompt(0).substr(0, 4), u"91: ");
 }
 
 TEST_F(OptionsPage, AFailedWriteStopsApplyBeforeTheAddInIsTold) {

@@ -301,5 +301,114 @@ TEST_F(WiringTest, TheLastExplorerClosingBesideAWindowWithoutButtonWatchesThatWi
   ExpectEverythingGivenBack();
 }
 
+// ---- Outlook's last window, whatever came before ----
+
+TEST_F(WiringTest, StartedWithAWindowButNoExplorerTheLastWindowsCloseGivesEverythingBack) {
+  // A contact window open before the connection, closing alone.
+  fake::FakeInspector& early = outlook.OpenInspector(Contact(u"Anna Berg", u""));
+  Connected();
+  ASSERT_EQ(boxes.shown.size(), 1u) << "the missing explorer is reported";
+  boxes.shown.clear();
+  outlook.CloseInspector(early);
+  ExpectEverythingGivenBack();
+
+  // A mail window open before, then other windows: the last to close is heard.
+  AddinHarness h;
+  h.Seasoned();
+  fake::FakeInspector& mail = h.outlook.OpenInspector(Mail());
+  h.Connected();
+  fake::FakeInspector& list = h.outlook.OpenInspector(DistList());
+  fake::FakeInspector& contact = h.outlook.OpenInspector(Contact(u"Carl Dorn", u""));
+  Ours(contact.Standard())[0]->Click();
+  EXPECT_EQ(h.Copied(), u"Carl Dorn");
+  h.outlook.CloseInspector(mail);
+  h.outlook.CloseInspector(contact);
+  ASSERT_NE(h.module.gobjOutlook, nullptr);
+  h.outlook.CloseInspector(list);
+  EXPECT_EQ(h.outlook.References(), 0);
+  EXPECT_EQ(h.outlook.Subscriptions(), 0);
+  EXPECT_EQ(h.module.gobjOutlook, nullptr);
+}
+
+TEST_F(WiringTest, AnExplorerOpenedWhileNoneIsTrackedIsTrackedAndClosingInEitherOrderGivesBack) {
+  for (bool startedWithExplorer : {true, false}) {
+    for (bool contactWindowFirst : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "started with explorer " << startedWithExplorer
+                                      << ", contact window closed first " << contactWindowFirst);
+      AddinHarness h;
+      h.Seasoned();
+      fake::FakeExplorer* first = startedWithExplorer ? &h.outlook.OpenExplorer(h.contacts) : nullptr;
+      fake::FakeInspector* window = nullptr;
+      if (startedWithExplorer) {
+        h.Connected();
+        window = &h.outlook.OpenInspector(Contact(u"Anna Berg", u""));
+        h.outlook.CloseExplorer(*first);
+      } else {
+        window = &h.outlook.OpenInspector(Contact(u"Anna Berg", u""));
+        h.Connected();
+        h.boxes.shown.clear();  // the missing explorer
+      }
+      fake::FakeExplorer& second = h.outlook.OpenExplorer(h.inbox);
+      EXPECT_EQ(second.subscriptions(), 1);
+      h.outlook.SwitchFolder(second, h.contacts);
+      auto buttons = Ours(second.Standard());
+      ASSERT_EQ(buttons.size(), 1u);
+      h.outlook.Select(second, {Contact(u"Carl Dorn", u"")});
+      buttons[0]->Click();
+      EXPECT_EQ(h.Copied(), u"Carl Dorn");
+      if (startedWithExplorer) {
+        Ours(window->Standard())[0]->Click();
+        EXPECT_EQ(h.Copied(), u"Anna Berg");
+      }
+      if (contactWindowFirst) {
+        h.outlook.CloseInspector(*window);
+        ASSERT_NE(h.module.gobjOutlook, nullptr);
+        h.outlook.CloseExplorer(second);
+      } else {
+        h.outlook.CloseExplorer(second);
+        ASSERT_NE(h.module.gobjOutlook, nullptr);
+        h.outlook.CloseInspector(*window);
+      }
+      EXPECT_EQ(h.outlook.References(), 0);
+      EXPECT_EQ(h.outlook.Subscriptions(), 0);
+      EXPECT_EQ(h.module.gobjOutlook, nullptr);
+      EXPECT_TRUE(h.boxes.shown.empty());
+    }
+  }
+}
+
+// ---- the add-in's end while a handler runs ----
+
+TEST_F(WiringTest, DisconnectedWhileAClicksReportIsUpTheHandlerEndsSafelyAndCopiesNothing) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  Connected();
+  auto broken = fake::MakeContact(u"Anna Berg", u"", u"");
+  broken->Fail(u"FullName", 440);
+  outlook.Select(explorer, {broken, Contact(u"Carl Dorn", u"")});
+  boxes.onShow = [&] {
+    boxes.onShow = nullptr;
+    connect.AddinInstance_OnDisconnection();  // from the explorer's add-in dialog
+  };
+  Ours(explorer.Standard())[0]->Click();
+  EXPECT_EQ(boxes.shown.size(), 1u) << "nothing more is reported";
+  EXPECT_EQ(HandOvers(), 0);
+  EXPECT_EQ(connect.working(), nullptr);
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_EQ(outlook.Subscriptions(), 0);
+}
+
+TEST_F(WiringTest, AConnectEndedWithoutDisconnectionLeavesNoApplicationReference) {
+  {
+    Connect unannounced(module);
+    fake::FakeInspector& window = outlook.OpenInspector(Contact(u"Anna Berg", u""));
+    unannounced.AddinInstance_OnConnection(outlook.Application(), self, outlook.AddInInst(entry));
+    ASSERT_NE(module.gobjOutlook, nullptr);
+    (void)window;
+  }
+  EXPECT_EQ(module.gobjOutlook, nullptr);
+  EXPECT_EQ(outlook.References(), 0);
+  EXPECT_EQ(outlook.Subscriptions(), 0);
+}
+
 }  // namespace
 }  // namespace vx::test
