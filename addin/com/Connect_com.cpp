@@ -13,6 +13,7 @@
 #include "Vellox_h.h"
 #include "addin/Connect.h"
 #include "addin/clsVellox.h"
+#include "platform/win32/active_object.h"
 #include "platform/win32/com_server.h"
 #include "platform/win32/extensibility.h"
 #include "platform/win32/outlook_dispatch.h"
@@ -41,16 +42,25 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   ConnectObject() : DualObject(IID__Connect), logic_(AddinModule()) {}
 
   // ---- IDTExtensibility2 ----
-  STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode, IDispatch*,
+  // While connected with a window, Connect is also entered in the running
+  // object table under its class: the options page finds it there when
+  // Outlook's COM add-in collection does not list the add-in.
+  STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode, IDispatch* AddInInst,
                             SAFEARRAY**) override {
     return Answer([&] {
       auto application = win::WrapApplication(Application);
       auto self = win::WrapAutomation(static_cast<_Connect*>(this));
-      logic_.AddinInstance_OnConnection(application, self);
+      logic_.AddinInstance_OnConnection(application, self, win::WrapCOMAddIn(AddInInst));
+      if (logic_.working() && !running_.registered()) {
+        running_.Register(static_cast<_Connect*>(this), CLSID_Connect);
+      }
     });
   }
   STDMETHODIMP OnDisconnection(win::ext_DisconnectMode, SAFEARRAY**) override {
-    return Answer([&] { logic_.AddinInstance_OnDisconnection(); });
+    return Answer([&] {
+      running_.Revoke();
+      logic_.AddinInstance_OnDisconnection();
+    });
   }
   STDMETHODIMP OnAddInsUpdate(SAFEARRAY**) override {
     return Answer([&] { logic_.AddinInstance_OnAddInsUpdate(); });
@@ -123,6 +133,7 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   }
 
   Connect logic_;
+  win::ActiveObject running_;
 };
 
 class clsVelloxObject final : public win::DualObject<_clsVellox> {

@@ -1,6 +1,6 @@
 // Vellox.DLL's four entry points: the class table, DllCanUnloadNow from the
 // module count, and self-registration (type library, classes and ProgIDs,
-// the per-user Outlook add-in entry).
+// the per-user Outlook add-in entry unless the machine has one).
 #include <windows.h>
 #include <initguid.h>
 
@@ -22,7 +22,8 @@ const win::reg::ServerClass kRegistered[] = {
     {&CLSID_clsVellox, u"Vellorian.clsVellox", &LIBID_Vellorian, u"27.0"},
 };
 
-// The Outlook add-in entry, per user.
+// The Outlook add-in entry, per user; the same key under HKEY_LOCAL_MACHINE
+// enters the add-in for every user of the machine.
 constexpr TextView kAddinKey = u"Software\\Microsoft\\Office\\Outlook\\Addins\\Vellorian.Connect";
 constexpr TextView kFriendlyName = u"Adresse in Zwischenablage kopieren";
 constexpr TextView kDescription = u"kopiert die ausgewählte Adresse in die Zwischenablage";
@@ -35,7 +36,12 @@ HRESULT Register() {
   for (const auto& cls : kRegistered) {
     if (SUCCEEDED(hr)) hr = win::reg::RegisterServerClass(cls, path);
   }
-  if (SUCCEEDED(hr)) hr = win::reg::SetText(HKEY_CURRENT_USER, kAddinKey, u"FriendlyName", kFriendlyName);
+  // An add-in entered for every user of the machine (the setup package for
+  // every user writes that entry before it registers the library) needs no
+  // personal entry: one would be left in whatever account runs the
+  // registration, and would stand in for the machine's entry there.
+  if (FAILED(hr) || win::reg::KeyExists(HKEY_LOCAL_MACHINE, kAddinKey)) return hr;
+  hr = win::reg::SetText(HKEY_CURRENT_USER, kAddinKey, u"FriendlyName", kFriendlyName);
   if (SUCCEEDED(hr)) hr = win::reg::SetText(HKEY_CURRENT_USER, kAddinKey, u"Description", kDescription);
   if (SUCCEEDED(hr)) hr = win::reg::SetDword(HKEY_CURRENT_USER, kAddinKey, u"LoadBehavior", kLoadAtStartup);
   return hr;

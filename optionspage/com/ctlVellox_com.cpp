@@ -11,6 +11,7 @@
 #include "optionspage/com/page_window.h"
 #include "optionspage/ctlVellox.h"
 #include "platform/failure.h"
+#include "platform/win32/active_object.h"
 #include "platform/win32/com_server.h"
 #include "platform/win32/dispatch.h"
 #include "platform/win32/lock.h"
@@ -22,6 +23,11 @@
 namespace vx::win {
 
 namespace {
+
+// {8F627BA0-28B9-4A31-AB73-5C3FB26E0AA0}: the add-in's Connect class, under
+// which the connected add-in enters itself in the running object table.
+constexpr CLSID kClsidConnect = {
+    0x8F627BA0, 0x28B9, 0x4A31, {0xAB, 0x73, 0x5C, 0x3F, 0xB2, 0x6E, 0x0A, 0xA0}};
 
 // ---- Outlook's application object, one per thread ----
 //
@@ -73,6 +79,11 @@ class ThreadOutlook final : public page::OutlookSource {
     std::lock_guard<win::CriticalSection> lock(g_outlookLock);
     g_outlook[thread_].application = created;
     return WrapApplication(created);
+  }
+
+  std::shared_ptr<ol::Automation> RunningAddIn() override {
+    Ref<IDispatch> found = FindActiveObject(kClsidConnect);
+    return found ? WrapAutomation(found.Get()) : nullptr;
   }
 
  private:

@@ -44,6 +44,13 @@ HRESULT SetDword(HKEY root, TextView key, TextView name, DWORD value) {
   return SetValue(root, key, name, REG_DWORD, &value, sizeof value);
 }
 
+bool KeyExists(HKEY root, TextView key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(root, WideString(key).c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+  RegCloseKey(handle);
+  return true;
+}
+
 HRESULT DeleteTree(HKEY root, TextView key) {
   std::wstring path = WideString(key);
   HKEY handle = nullptr;

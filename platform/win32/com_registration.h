@@ -15,6 +15,8 @@ HRESULT SetText(HKEY root, TextView key, TextView name, TextView value);
 HRESULT SetDword(HKEY root, TextView key, TextView name, DWORD value);
 // Removes a key with everything below it.
 HRESULT DeleteTree(HKEY root, TextView key);
+// Whether the key exists (and can be read).
+bool KeyExists(HKEY root, TextView key);
 
 // RegisterTypeLib for the module's own type library: the TypeLib entries and
 // an Interface entry (automation marshaller) for each of its interfaces.

@@ -168,6 +168,12 @@ class ExplorersAdapter final : public ol::Explorers, Adapter {
  public:
   using Adapter::Adapter;
   int32_t Count() override { return ToInt32(d_.Get(u"Count")); }
+  ol::ConnectionPtr Advise(ol::ExplorersEvents& sink) override {
+    return Subscribe(d_.get(), DIID_ExplorersEvents,
+                     {{dispid::kNewExplorer, [&sink](DISPPARAMS& params) {
+                         sink.NewExplorer(Wrap<ExplorerAdapter>(EventArg(params, 0)));
+                       }}});
+  }
 };
 
 class InspectorsAdapter final : public ol::Inspectors, Adapter {

@@ -19,6 +19,8 @@ inline constexpr IID DIID_ApplicationEvents = {
     0x0006304E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_NameSpaceEvents = {
     0x0006308C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID DIID_ExplorersEvents = {
+    0x00063078, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_InspectorsEvents = {
     0x00063079, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID DIID_InspectorEvents = {
@@ -32,6 +34,7 @@ inline constexpr IID DIID_CommandBarButtonEvents = {
 namespace dispid {
 inline constexpr DISPID kOptionsPagesAdd = 0xF005;  // NameSpaceEvents (Pages, Folder)
 inline constexpr DISPID kNewInspector = 0xF001;     // InspectorsEvents (Inspector)
+inline constexpr DISPID kNewExplorer = 0xF001;      // ExplorersEvents (Explorer)
 inline constexpr DISPID kFolderSwitch = 0xF002;     // ExplorerEvents
 inline constexpr DISPID kExplorerClose = 0xF008;    // ExplorerEvents
 inline constexpr DISPID kInspectorClose = 0xF008;   // InspectorEvents

@@ -364,5 +364,130 @@ TEST_F(VelloxInHost, ClosingTheLastExplorerWithoutWindowsReleasesEarly) {
   EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
 }
 
+// Outlook's last window, whichever it is and whatever opened and closed
+// before, gives back every reference and subscription before any
+// disconnection: started with a contact window only, or with an explorer
+// that closes while the contact window stays; then a new explorer, and the
+// two windows closing in either order. The add-in copies in each window
+// while it is open.
+TEST_F(VelloxInHost, OutlooksLastWindowGivesEverythingBackWhateverCameBefore) {
+  struct Case {
+    bool startWithExplorer;
+    bool newExplorer;
+    bool contactWindowFirst;
+  };
+  for (Case c : {Case{false, false, true}, Case{false, true, true}, Case{false, true, false},
+                 Case{true, true, true}, Case{true, true, false}}) {
+    SCOPED_TRACE(testing::Message() << "explorer at the start " << c.startWithExplorer
+                                    << ", new explorer " << c.newExplorer
+                                    << ", contact window closes first " << c.contactWindowFirst);
+    host_ = std::make_unique<Host>();
+    anna_ = host_->AddContact(host_->Contacts(), kAnna);
+    juergen_ = host_->AddContact(host_->Contacts(), kJuergen);
+    Returning();
+    InspectorObj* window = nullptr;
+    if (c.startWithExplorer) {
+      ExplorerObj* first = host_->OpenExplorer(host_->Contacts());
+      host_->Startup();
+      window = host_->OpenInspector(anna_->AsDispatch());
+      ASSERT_TRUE(host_->Click(window->bars, kCaption));
+      EXPECT_TRUE(Host::ClipboardText().starts_with("Anna M\xFCller\r\n"));
+      host_->CloseExplorer(first);
+    } else {
+      window = host_->OpenInspector(anna_->AsDispatch());
+      host_->Startup();
+      ASSERT_EQ(host_->TakeBoxes().size(), 1u);  // the missing explorer
+    }
+    if (!c.newExplorer) {
+      host_->CloseInspector(window);
+      EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+      EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+      host_->Shutdown();
+      continue;
+    }
+    ExplorerObj* second = host_->OpenExplorer(host_->Inbox());
+    host_->SwitchFolder(second, host_->Contacts());
+    host_->Select(second, {juergen_->AsDispatch()});
+    ASSERT_TRUE(host_->Click(second->bars, kCaption));
+    EXPECT_TRUE(Host::ClipboardText().starts_with("J\xFCrgen Wei\xDF\r\n"));
+    if (c.startWithExplorer) {
+      ASSERT_TRUE(host_->Click(window->bars, kCaption));
+      EXPECT_TRUE(Host::ClipboardText().starts_with("Anna M\xFCller\r\n"));
+    }
+    if (c.contactWindowFirst) {
+      host_->CloseInspector(window);
+      EXPECT_GT(host_->Subscriptions(), 0);
+      host_->CloseExplorer(second);
+    } else {
+      host_->CloseExplorer(second);
+      EXPECT_GT(host_->Subscriptions(), 0);
+      host_->CloseInspector(window);
+    }
+    EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+    EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+    EXPECT_TRUE(host_->TakeBoxes().empty());
+    host_->Shutdown();
+  }
+}
+
+// An add-in entered for every user of the machine, in an Outlook whose
+// COMAddIns does not list such add-ins: published through the entry handed
+// to OnConnection, started as usual, and reachable for the options page
+// where it registered itself.
+TEST_F(VelloxInHost, AMachineAddInTheCollectionDoesNotListStartsAndCanBeReached) {
+  const wchar_t* key = L"Software\\Microsoft\\Office\\Outlook\\Addins\\Vellorian.Connect";
+  HKEY machine = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_WRITE, nullptr, &machine, nullptr),
+            ERROR_SUCCESS);
+  const DWORD three = 3;
+  RegSetValueExW(machine, L"LoadBehavior", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three), sizeof three);
+  RegCloseKey(machine);
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+  struct Restore {
+    const wchar_t* key;
+    ~Restore() {
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+      Regsvr32(false);  // the user's entry again
+    }
+  } restore{key};
+
+  WriteSetting(L"Startup", L"ShowSplash", L"0");  // a first start otherwise
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->HideMachineAddIns(true);
+  host_->Startup();
+  ASSERT_TRUE(Vellox().machine);
+  EXPECT_EQ(Vellox().connected, S_OK);
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+  EXPECT_NE(Vellox().entry->object, nullptr);
+  EXPECT_EQ(ReadSetting(L"Startup", L"FirstRun"), L"0");
+
+  using host::Get;
+  using host::Method;
+  using host::Var;
+  {
+    host::Call addins = Get(host_->app()->AsDispatch(), L"COMAddIns");
+    EXPECT_FALSE(Method(addins.value.object(), L"Item", {Var::Text(kProgId)}).ok());
+  }
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(kProgId, &clsid), S_OK);
+  IUnknown* running = nullptr;
+  ASSERT_EQ(GetActiveObject(clsid, nullptr, &running), S_OK);
+  IDispatch* connect = nullptr;
+  ASSERT_EQ(running->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&connect)), S_OK);
+  running->Release();
+  WriteTemplate({L"Herrn", L"<FullName>"});
+  EXPECT_TRUE(Method(connect, L"ReReadSettings").ok());
+  connect->Release();
+  host_->Select(explorer, {juergen_->AsDispatch()});
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(), "Herrn\r\nJ\xFCrgen Wei\xDF");
+
+  host_->Shutdown();
+  running = nullptr;
+  EXPECT_NE(GetActiveObject(clsid, nullptr, &running), S_OK) << "revoked at disconnection";
+  if (running) running->Release();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+}
+
 }  // namespace
 }  // namespace vx::e2e

@@ -196,6 +196,7 @@ ExplorerObj* Host::OpenExplorer(FolderObj* folder) {
   auto* e = world_->tracker.Make<ExplorerObj>(*world_, folder);
   world_->openExplorers.push_back(e);
   world_->activeExplorer = e;
+  world_->explorers->events->Raise(0xF001, {VarDispatch(e->AsDispatch())});
   return e;
 }
 
@@ -303,7 +304,7 @@ void Host::Startup() {
       std::wstring guid;
       if (SUCCEEDED(CLSIDFromProgID(a.progId.c_str(), &clsid))) guid = GuidText(clsid);
       a.entry = world_->tracker.Make<AddInObj>(*world_, a.progId, guid, friendly);
-      world_->addins->entries.push_back(a.entry);
+      if (!(a.machine && hideMachineAddIns_)) world_->addins->entries.push_back(a.entry);
       addins_.push_back(a);
     }
     RegCloseKey(root);

@@ -70,7 +70,8 @@ class Host {
   DistListObj* AddDistList(FolderObj* folder, const std::wstring& name);
 
   // ---- windows, as the user opens and uses them ----
-  ExplorerObj* OpenExplorer(FolderObj* folder);  // becomes the active explorer
+  // Becomes the active explorer; ExplorersEvents.NewExplorer(Explorer).
+  ExplorerObj* OpenExplorer(FolderObj* folder);
   void CloseExplorer(ExplorerObj* explorer);     // Close event; temporary buttons go
   bool SwitchFolder(ExplorerObj* explorer, FolderObj* folder);  // Before..., FolderSwitch
   void Select(ExplorerObj* explorer, const std::vector<IDispatch*>& items);  // SelectionChange
@@ -127,6 +128,10 @@ class Host {
   // objects fails (Tracker::failing). The host's own actions and its events
   // go on as before.
   void FailEveryCall(bool on) { world_->tracker.failing = on; }
+  // Set before Startup: add-ins entered for the machine (HKLM) get no entry
+  // in COMAddIns (Item fails with E_INVALIDARG), as some Outlook versions
+  // treat them; each is still handed its own COMAddIn object in OnConnection.
+  void HideMachineAddIns(bool on) { hideMachineAddIns_ = on; }
 
   // ---- clipboard (any thread of the process) ----
   static std::string ClipboardText();      // CF_TEXT bytes without the final NUL; "" if none
@@ -154,6 +159,7 @@ class Host {
   std::unique_ptr<World> world_;
   std::vector<AddIn> addins_;
   bool started_ = false;
+  bool hideMachineAddIns_ = false;
   DWORD classCookie_ = 0;
   IClassFactory* factory_ = nullptr;
   BoxWatcher watcher_;

@@ -369,7 +369,8 @@ HRESULT ExplorerObj::get_Selection(Selection** out) {
 }
 
 ExplorersObj::ExplorersObj(Tracker& t, World& world)
-    : OlObject(t, world, L"Explorers", static_cast<_Application*>(world.app)) {}
+    : OlObject(t, world, L"Explorers", static_cast<_Application*>(world.app)),
+      events(AddSource(DIID_ExplorersEvents)) {}
 
 HRESULT ExplorersObj::get_Count(LONG* v) {
   if (!v) return E_POINTER;

@@ -289,6 +289,7 @@ class ExplorerObj : public OlObject<_Explorer, kClassExplorer> {
 class ExplorersObj : public OlObject<_Explorers, kClassExplorers> {
  public:
   ExplorersObj(Tracker& t, World& world);
+  ConnectionPoint* events;  // ExplorersEvents
   HRESULT STDMETHODCALLTYPE get_Count(LONG* v) override;
   HRESULT STDMETHODCALLTYPE Item(VARIANT index, _Explorer** out) override;
 };

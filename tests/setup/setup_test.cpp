@@ -224,11 +224,13 @@ void ExpectRemoved() {
 
 // The substitute Outlook, in a child process, connects the installed add-in
 // and a click copies (InstalledAddin.*; --first-start: a user whose settings
-// the add-in has never written).
-DWORD UseInOutlook(bool firstStart = false) {
+// the add-in has never written; --machine-addins-hidden: an Outlook whose
+// COMAddIns does not list add-ins entered for the machine).
+DWORD UseInOutlook(bool firstStart = false, bool machineAddInsHidden = false) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  return RunProcess(Quoted(self) + L" --installed-addin" + (firstStart ? L" --first-start" : L""));
+  return RunProcess(Quoted(self) + L" --installed-addin" + (firstStart ? L" --first-start" : L"") +
+                    (machineAddInsHidden ? L" --machine-addins-hidden" : L""));
 }
 
 // Removes whatever an interrupted run left installed.
@@ -356,10 +358,12 @@ TEST(SetupPackage, ForEveryUserOfTheMachine) {
             ERROR_SUCCESS);
   EXPECT_EQ(loadBehavior, 3u);
 
-  // Another user: whatever registration wrote for the installing one is not
-  // his.
+  // No personal entry for the installing user (nor for the account the
+  // registration ran in), so what another user sees is the machine's entry
+  // alone; Outlook may not list it in COMAddIns.
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddinKey));
   SHDeleteKeyW(HKEY_CURRENT_USER, kAddinKey);
-  EXPECT_EQ(UseInOutlook(true), 0u);
+  EXPECT_EQ(UseInOutlook(true, true), 0u);
 
   // The newer version, installed the default way, keeps the machine's entry.
   WriteUserSettings();
@@ -367,8 +371,9 @@ TEST(SetupPackage, ForEveryUserOfTheMachine) {
   ExpectOneUninstallEntry(VX_NEWER_VERSION);
   ExpectInstalledAndRegistered();
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kAddinKey));
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kAddinKey));
   SHDeleteKeyW(HKEY_CURRENT_USER, kAddinKey);
-  EXPECT_EQ(UseInOutlook(), 0u);
+  EXPECT_EQ(UseInOutlook(false, true), 0u);
 
   ASSERT_EQ(RunProcess(Msiexec(L"/x", VX_NEWER_PACKAGE)), 0u);
   ExpectRemoved();
@@ -381,6 +386,7 @@ TEST(SetupPackage, ForEveryUserOfTheMachine) {
 // for a returning user (kUserTemplate) or, with --first-start, for a user
 // without settings, whose first-run defaults the add-in writes.
 bool g_firstStart = false;
+bool g_machineAddInsHidden = false;
 
 TEST(InstalledAddin, ConnectsFromTheProgramFolderAndCopies) {
   host::Host host;
@@ -389,6 +395,7 @@ TEST(InstalledAddin, ConnectsFromTheProgramFolderAndCopies) {
                                                              .CompanyName = L"Müller & Söhne GmbH",
                                                              .MailingAddressCity = L"München"});
   host::ExplorerObj* explorer = host.OpenExplorer(host.Contacts());
+  host.HideMachineAddIns(g_machineAddInsHidden);
   host.Startup();
   const host::AddIn* vellox = nullptr;
   for (const host::AddIn& a : host.AddIns()) {
@@ -397,6 +404,7 @@ TEST(InstalledAddin, ConnectsFromTheProgramFolderAndCopies) {
   ASSERT_NE(vellox, nullptr) << "no Outlook add-in entry Vellorian.Connect";
   EXPECT_EQ(vellox->loadBehavior, 3u);
   ASSERT_EQ(vellox->connected, S_OK);
+  EXPECT_NE(vellox->entry->object, nullptr) << "published";
   // The library loaded is the installed one.
   HMODULE module = GetModuleHandleW(L"Vellox.DLL");
   ASSERT_NE(module, nullptr);
@@ -461,6 +469,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     child = child || std::string(argv[i]) == "--installed-addin";
     vx::setup::g_firstStart = vx::setup::g_firstStart || std::string(argv[i]) == "--first-start";
+    vx::setup::g_machineAddInsHidden =
+        vx::setup::g_machineAddInsHidden || std::string(argv[i]) == "--machine-addins-hidden";
   }
   GTEST_FLAG_SET(filter, child ? "InstalledAddin.*" : "SetupPackage.*");
   return RUN_ALL_TESTS();
