@@ -1,5 +1,6 @@
 #include "addin/Connect.h"
 
+#include "addin/CustomUI.h"
 #include "platform/failure.h"
 #include "platform/report.h"
 #include "platform/settings.h"
@@ -20,10 +21,16 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>&
   ResumeNext([&] { inspectors = Need(Need(Application).Inspectors()).Count(); });
   if (explorers == 0 && inspectors == 0) return;
 
+  // Which faces this Outlook gets; a Version that cannot be read counts as
+  // the oldest.
+  Text version;
+  ResumeNext([&] { version = Need(Application).Version(); });
+  faces_ = FacesOf(MajorVersion(version));
+
   // The wiring has no failure handling of its own: whatever it got done
   // before a failure stays, and the connection goes on.
   ResumeNext([&] {
-    if (!mobjVellox) mobjVellox = std::make_unique<clsVellox>(module_);
+    if (!mobjVellox) mobjVellox = std::make_unique<clsVellox>(module_, faces_);
   });
   ResumeNext([&] {
     if (!mobjVellox) Raise(fail::kObjectNotSet);
@@ -44,6 +51,15 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>&
 void Connect::AddinInstance_OnDisconnection() {
   if (mobjVellox) mobjVellox->ReleaseOutlookEvents();
   mobjVellox.reset();
+}
+
+Text Connect::GetCustomUI(TextView ribbonId) const {
+  if (!mobjVellox) return Text();
+  return CustomUI(faces_, ribbonId);
+}
+
+void Connect::VelloxCopy(const std::shared_ptr<ol::Object>& context) {
+  if (mobjVellox) mobjVellox->Ribbon_Click(context);
 }
 
 void Connect::ReReadSettings() {

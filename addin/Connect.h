@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "addin/OutlookVersion.h"
 #include "addin/clsVellox.h"
 #include "addin/mdlAllgemein.h"
 
@@ -26,14 +27,26 @@ class Connect {
   // Reloads the template (called by the options page by name).
   void ReReadSettings();
 
+  // The ribbon XML for that ribbon ID (Outlook asks once per ribbon); the
+  // empty text for no customization, and always while not connected with a
+  // window.
+  Text GetCustomUI(TextView ribbonId) const;
+
+  // The callback of every ribbon control: context is the control's Context.
+  // Nothing happens while not connected with a window.
+  void VelloxCopy(const std::shared_ptr<ol::Object>& context);
+
   // The working object while connected with a window, else empty.
   clsVellox* working() const { return mobjVellox.get(); }
+  // The faces decided at the last connection with a window.
+  const Faces& faces() const { return faces_; }
 
  private:
   void ShowSplash();
 
   mdlAllgemein& module_;
   std::unique_ptr<clsVellox> mobjVellox;
+  Faces faces_;
 };
 
 }  // namespace vx

@@ -61,8 +61,9 @@ struct clsVellox::Sinks {
   ExpButton expButton;
 };
 
-clsVellox::clsVellox(mdlAllgemein& module)
+clsVellox::clsVellox(mdlAllgemein& module, const Faces& faces)
     : module_(module),
+      faces_(faces),
       sinks_(std::make_unique<Sinks>(*this)),
       objOutlook(sinks_->app),
       myOLNS(sinks_->ns),
@@ -82,6 +83,9 @@ constexpr TextView kButtonCaption = u"&Zwischenablage";
 constexpr TextView kButtonTooltip = u"Adresse in die Zwischenablage kopieren";
 constexpr TextView kPageProgId = u"Vellox.ctlVellox";
 constexpr TextView kPageTitle = u"Adresse kopieren";
+constexpr TextView kExpButtonSuffix = u" in procedure myOLExpButton_Click of Klassenmodul Klasse1";
+constexpr TextView kInspButtonSuffix =
+    u" in procedure myOLInspButton_Click of VBA Dokument DieseOutlookSitzung";
 
 bool IsContact(const std::shared_ptr<ol::Item>& item) {
   return Need(item).Class() == ol::kClassContact;
@@ -114,6 +118,11 @@ void clsVellox::myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Insp
   Guarded(module_.services.boxes, GermanBox(u"myOLInsp_NewInspector", u"Klassenmodul", u"clsVellox"),
           [&] {
             if (!IsContact(Need(Inspector).CurrentItem())) return;
+            if (!faces_.inspectorButton) {
+              // The window's ribbon carries the button; it is watched all the same.
+              myOLInspector.Set(Inspector);
+              return;
+            }
             myOLCommandBar = Need(Inspector->CommandBars()).Item(u"Standard");
             myOLInspButton.Empty();
             // The window is watched for its Close from here on.
@@ -128,6 +137,8 @@ void clsVellox::myOLInsp_NewInspector(const std::shared_ptr<ol::Inspector>& Insp
 }
 
 void clsVellox::myOlExp_FolderSwitch() {
+  // The explorer's ribbon carries the button from Outlook 2010 on.
+  if (!faces_.explorerButton) return;
   Guarded(module_.services.boxes,
           EnglishBox(u" in procedure myOlExp_FolderSwitch of Klassenmodul Klasse1"), [&] {
             myOLCommandBar = Need(Need(myOlExp.get()).CommandBars()).Item(u"Standard");
@@ -212,28 +223,53 @@ void clsVellox::WatchAnotherWindow(ol::Inspector* closing) {
   myOLInspector.Empty();
 }
 
+void clsVellox::CopyContact(const std::shared_ptr<ol::Item>& item) {
+  if (!IsContact(item)) return;
+  if (auto text = BuildAddressText({item})) module_.ClipBoard_SetText(*text);
+}
+
+void clsVellox::CopySelection(const std::shared_ptr<ol::Selection>& selection) {
+  int32_t count = Need(selection).Count();
+  std::vector<std::shared_ptr<ol::Item>> contacts;
+  for (int32_t i = 1; i <= count; ++i) {
+    auto item = selection->Item(i);
+    if (IsContact(item)) contacts.push_back(std::move(item));
+  }
+  if (contacts.empty()) return;
+  if (auto text = BuildAddressText(contacts)) module_.ClipBoard_SetText(*text);
+}
+
 void clsVellox::myOLInspButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {
-  Guarded(module_.services.boxes,
-          EnglishBox(u" in procedure myOLInspButton_Click of VBA Dokument DieseOutlookSitzung"), [&] {
-            auto item = Need(Need(module_.gobjOutlook).ActiveInspector()).CurrentItem();
-            if (!IsContact(item)) return;
-            if (auto text = BuildAddressText({item})) module_.ClipBoard_SetText(*text);
-          });
+  Guarded(module_.services.boxes, EnglishBox(kInspButtonSuffix), [&] {
+    CopyContact(Need(Need(module_.gobjOutlook).ActiveInspector()).CurrentItem());
+  });
 }
 
 void clsVellox::myOLExpButton_Click(const std::shared_ptr<ol::CommandBarButton>&, bool&) {
-  Guarded(module_.services.boxes,
-          EnglishBox(u" in procedure myOLExpButton_Click of Klassenmodul Klasse1"), [&] {
-            auto selection = Need(myOlExp.get()).Selection();
-            int32_t count = Need(selection).Count();
-            std::vector<std::shared_ptr<ol::Item>> contacts;
-            for (int32_t i = 1; i <= count; ++i) {
-              auto item = selection->Item(i);
-              if (IsContact(item)) contacts.push_back(std::move(item));
-            }
-            if (contacts.empty()) return;
-            if (auto text = BuildAddressText(contacts)) module_.ClipBoard_SetText(*text);
-          });
+  Guarded(module_.services.boxes, EnglishBox(kExpButtonSuffix),
+          [&] { CopySelection(Need(myOlExp.get()).Selection()); });
+}
+
+void clsVellox::Ribbon_Click(const std::shared_ptr<ol::Object>& context) {
+  // A context whose kind cannot be told is none of ours: nothing is copied.
+  int32_t kind = 0;
+  if (!context || ResumeNext([&] { kind = context->Class(); }) != 0) return;
+  switch (kind) {
+    case ol::kClassExplorer:
+      Guarded(module_.services.boxes, EnglishBox(kExpButtonSuffix),
+              [&] { CopySelection(Need(context->AsExplorer()).Selection()); });
+      break;
+    case ol::kClassSelection:
+      Guarded(module_.services.boxes, EnglishBox(kExpButtonSuffix),
+              [&] { CopySelection(context->AsSelection()); });
+      break;
+    case ol::kClassInspector:
+      Guarded(module_.services.boxes, EnglishBox(kInspButtonSuffix),
+              [&] { CopyContact(Need(context->AsInspector()).CurrentItem()); });
+      break;
+    default:
+      break;
+  }
 }
 
 void clsVellox::myOLNS_OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>& Pages,

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "addin/OutlookVersion.h"
 #include "addin/mdlAllgemein.h"
 #include "platform/event_member.h"
 #include "platform/outlook.h"
@@ -14,7 +15,8 @@ namespace vx {
 
 class clsVellox {
  public:
-  explicit clsVellox(mdlAllgemein& module);
+  // faces: which buttons this Outlook gets (the ribbon's are Outlook's own).
+  explicit clsVellox(mdlAllgemein& module, const Faces& faces = Faces());
   ~clsVellox();
   clsVellox(const clsVellox&) = delete;
   clsVellox& operator=(const clsVellox&) = delete;
@@ -52,9 +54,17 @@ class clsVellox {
   void myOLNS_OptionsPagesAdd(const std::shared_ptr<ol::PropertyPages>& Pages,
                               const std::shared_ptr<ol::Folder>& Folder);
 
+  // A click on any of the ribbon's controls. context is where it was clicked:
+  // a folder window (its selection is copied, as myOLExpButton_Click does),
+  // a context menu's Selection (the same over it), or a contact window (its
+  // contact, as myOLInspButton_Click does, but of that window). Anything else
+  // copies nothing. Failures are reported as by the matching button.
+  void Ribbon_Click(const std::shared_ptr<ol::Object>& context);
+
  private:
   struct Sinks;
   mdlAllgemein& module_;
+  Faces faces_;
   std::unique_ptr<Sinks> sinks_;
   // The bar of myOLInspector's window, when myOLCommandBar was taken from it;
   // holds no reference.
@@ -66,6 +76,11 @@ class clsVellox {
   // open ones (not `closing`) is watched through myOLInspector, so that the
   // last one's Close is heard whichever it is. With an explorer open, none.
   void WatchAnotherWindow(ol::Inspector* closing);
+
+  // The bodies of the clicks, shared by the buttons and the ribbon: the
+  // contacts of a selection in its order, or one window's contact.
+  void CopySelection(const std::shared_ptr<ol::Selection>& selection);
+  void CopyContact(const std::shared_ptr<ol::Item>& item);
 
  public:
   // The members: the objects Outlook hands out, held until ReleaseOutlookEvents.

@@ -20,9 +20,12 @@
 
 namespace vx::ol {
 
-inline constexpr int32_t kClassContact = 40;    // OlObjectClass olContact
+inline constexpr int32_t kClassExplorer = 34;   // OlObjectClass olExplorer
+inline constexpr int32_t kClassInspector = 35;  // olInspector
+inline constexpr int32_t kClassContact = 40;    // olContact
 inline constexpr int32_t kClassMail = 43;       // olMail
 inline constexpr int32_t kClassDistList = 69;   // olDistributionList
+inline constexpr int32_t kClassSelection = 74;  // olSelection
 inline constexpr int32_t kItemTypeContact = 2;  // OlItemType olContactItem
 inline constexpr int32_t kControlButton = 1;    // MsoControlType msoControlButton
 
@@ -153,6 +156,19 @@ class Inspector {
   virtual ConnectionPtr Advise(InspectorEvents& sink) = 0;
 };
 
+// A host object of a kind known only at run time, told by its Class: the
+// Context of a ribbon control (an Explorer, an Inspector, a Selection, or
+// something else). The As* views are the same object seen as that kind;
+// empty when the object is not of it.
+class Object {
+ public:
+  virtual ~Object() = default;
+  virtual int32_t Class() = 0;  // "Class", by name
+  virtual std::shared_ptr<ol::Explorer> AsExplorer() = 0;
+  virtual std::shared_ptr<ol::Inspector> AsInspector() = 0;
+  virtual std::shared_ptr<ol::Selection> AsSelection() = 0;
+};
+
 class Explorers {
  public:
   virtual ~Explorers() = default;
@@ -205,6 +221,9 @@ class COMAddIns {
 class Application {
  public:
   virtual ~Application() = default;
+  // "Version", by name: "9.0.0.2711" for Outlook 2000, "16.0.0.…" for 2016
+  // and later.
+  virtual Text Version() = 0;
   virtual std::shared_ptr<ol::Explorers> Explorers() = 0;
   virtual std::shared_ptr<ol::Inspectors> Inspectors() = 0;
   virtual std::shared_ptr<NameSpace> GetNamespace(const Text& type) = 0;

@@ -4,7 +4,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libwine-dev wine wine64
-  xvfb xauth locales imagemagick msitools wixl fonts-wine fonts-liberation2 python3)
+  xvfb xauth locales imagemagick msitools wixl fonts-wine fonts-liberation2 python3
+  default-jre-headless)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,27 +1,48 @@
-// Connect as Outlook sees it: IDTExtensibility2 (vtable and DISPIDs 1..5) and
+// Connect as Outlook sees it: IDTExtensibility2 (vtable and DISPIDs 1..5),
 // the dual interface _Connect (ReReadSettings), whose IDispatch is answered
-// from the library's type library. clsVellox as a creatable class exposing
-// _clsVellox.
+// from the library's type library, and IRibbonExtensibility for the Outlooks
+// with a ribbon. clsVellox as a creatable class exposing _clsVellox.
 //
 // Every call returns S_OK: the logic reports its own failures, and any other
 // answer to IDTExtensibility2 makes Outlook unload the add-in. No C++
 // exception leaves these methods.
+//
+// The ribbon. Outlook asks Connect for IRibbonExtensibility and gets a part
+// of Connect (its QueryInterface, AddRef and Release are Connect's, so COM
+// identity holds), then calls GetCustomUI through its vtable (or DISPID 1)
+// and the XML's callback "VelloxCopy" by name on it. That name is answered on
+// Connect's own IDispatch too, whichever of the two Outlook ends up calling;
+// its DISPID collides with neither IDTExtensibility2's 1..5, GetCustomUI's 1
+// nor anything in our type library (0x6003xxxx).
 #include "addin/com/Connect_com.h"
 
 #include <cwchar>
 
 #include "Vellox_h.h"
 #include "addin/Connect.h"
+#include "addin/CustomUI.h"
 #include "addin/clsVellox.h"
 #include "platform/win32/com_server.h"
 #include "platform/win32/extensibility.h"
 #include "platform/win32/outlook_dispatch.h"
+#include "platform/win32/ribbon.h"
 
 namespace vx::com {
 
 namespace {
 
 using win::IDTExtensibility2;
+using win::IRibbonControl;
+using win::IRibbonExtensibility;
+
+// The DISPID of the ribbon controls' callback.
+constexpr DISPID kVelloxCopy = 0x100;
+
+// Whether a name asked for is the callback's (names are case-insensitive).
+bool IsCallbackName(const wchar_t* name) {
+  static const std::wstring callback = win::WideString(kRibbonCallback);
+  return _wcsicmp(name, callback.c_str()) == 0;
+}
 
 // Runs a call of the logic; whatever escapes it stays here.
 template <class Body>
@@ -36,9 +57,81 @@ HRESULT Answer(Body&& body) noexcept {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
+class ConnectObject;
+
+// IRibbonExtensibility as a part of Connect: IUnknown is Connect's, IDispatch
+// answers GetCustomUI (DISPID 1) and the callback by name.
+class RibbonPart final : public IRibbonExtensibility {
+ public:
+  explicit RibbonPart(ConnectObject& owner) : owner_(owner) {}
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // No type information: IRibbonExtensibility is described by Office's library.
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO*, UINT* argError) override;
+
+  STDMETHODIMP GetCustomUI(BSTR RibbonID, BSTR* RibbonXml) override;
+
+ private:
+  ConnectObject& owner_;
+};
+
 class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> {
  public:
-  ConnectObject() : DualObject(IID__Connect), logic_(AddinModule()) {}
+  ConnectObject() : DualObject(IID__Connect), ribbon_(*this), logic_(AddinModule()) {}
+
+  // ---- the ribbon ----
+  // The XML for a ribbon ID; null for none.
+  HRESULT CustomUI(BSTR ribbonId, BSTR* xml) noexcept {
+    if (!xml) return E_POINTER;
+    *xml = nullptr;
+    try {
+      Text text = logic_.GetCustomUI(ribbonId ? win::FromWide(ribbonId, SysStringLen(ribbonId)) : Text());
+      if (text.empty()) return S_OK;
+      *xml = win::Bstr(text).release();
+    } catch (...) {
+      // No customization rather than a failure Outlook would report.
+    }
+    return S_OK;
+  }
+
+  // Invoke of the callback "VelloxCopy": one argument, the IRibbonControl.
+  HRESULT RibbonCallback(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argError) noexcept {
+    if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+    if (result) VariantInit(result);
+    if (!params || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    const VARIANT& arg = params->rgvarg[0];
+    IDispatch* given = V_VT(&arg) == VT_DISPATCH                ? V_DISPATCH(&arg)
+                       : V_VT(&arg) == (VT_DISPATCH | VT_BYREF) ? *V_DISPATCHREF(&arg)
+                                                                : nullptr;
+    win::Ref<IRibbonControl> control;
+    if (!given || FAILED(given->QueryInterface(win::IID_IRibbonControl,
+                                               reinterpret_cast<void**>(control.GetAddressOf())))) {
+      if (argError) *argError = 0;
+      return DISP_E_TYPEMISMATCH;
+    }
+    // The control and its Context are only good during the call: both are
+    // let go of before it returns.
+    return Answer([&] {
+      win::Ref<IDispatch> context;
+      if (FAILED(control->get_Context(context.GetAddressOf()))) context.Reset();
+      logic_.VelloxCopy(win::WrapObject(context.Get()));
+    });
+  }
 
   // ---- IDTExtensibility2 ----
   STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode, IDispatch*,
@@ -73,6 +166,10 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
                              DISPID* ids) override {
     HRESULT hr = DualObject::GetIDsOfNames(riid, names, count, lcid, ids);
     if (hr != DISP_E_UNKNOWNNAME || count != 1 || !names || !ids) return hr;
+    if (IsCallbackName(names[0])) {
+      ids[0] = kVelloxCopy;
+      return S_OK;
+    }
     for (DISPID id = 1; id <= 5; ++id) {
       if (_wcsicmp(names[0], kExtensibility[id - 1]) == 0) {
         ids[0] = id;
@@ -83,6 +180,7 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* info, UINT* argError) override {
+    if (id == kVelloxCopy) return RibbonCallback(flags, params, result, argError);
     if (id < 1 || id > 5) return DualObject::Invoke(id, riid, lcid, flags, params, result, info, argError);
     if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
     if (result) VariantInit(result);
@@ -119,11 +217,66 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   void* Find(REFIID iid) override {
     if (IsEqualIID(iid, IID__Connect) || IsEqualIID(iid, IID_IDispatch)) return static_cast<_Connect*>(this);
     if (IsEqualIID(iid, win::IID_IDTExtensibility2)) return static_cast<IDTExtensibility2*>(this);
+    if (IsEqualIID(iid, win::IID_IRibbonExtensibility)) return static_cast<IRibbonExtensibility*>(&ribbon_);
     return nullptr;
   }
 
+  RibbonPart ribbon_;
   Connect logic_;
 };
+
+STDMETHODIMP RibbonPart::QueryInterface(REFIID iid, void** out) {
+  return static_cast<_Connect*>(&owner_)->QueryInterface(iid, out);
+}
+STDMETHODIMP_(ULONG) RibbonPart::AddRef() { return static_cast<_Connect*>(&owner_)->AddRef(); }
+STDMETHODIMP_(ULONG) RibbonPart::Release() { return static_cast<_Connect*>(&owner_)->Release(); }
+
+STDMETHODIMP RibbonPart::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (!names || !ids || count == 0) return E_INVALIDARG;
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  // One name per call; further names would be parameter names, which no
+  // member here has.
+  if (count != 1 || !names[0]) return DISP_E_UNKNOWNNAME;
+  if (_wcsicmp(names[0], L"GetCustomUI") == 0) {
+    ids[0] = win::ribbon_dispid::kGetCustomUI;
+  } else if (IsCallbackName(names[0])) {
+    ids[0] = kVelloxCopy;
+  } else {
+    return DISP_E_UNKNOWNNAME;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP RibbonPart::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                                VARIANT* result, EXCEPINFO*, UINT* argError) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (id == kVelloxCopy) return owner_.RibbonCallback(flags, params, result, argError);
+  if (id != win::ribbon_dispid::kGetCustomUI) return DISP_E_MEMBERNOTFOUND;
+  if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
+  if (result) VariantInit(result);
+  if (!params || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+  const VARIANT& arg = params->rgvarg[0];
+  BSTR ribbonId = V_VT(&arg) == VT_BSTR                ? V_BSTR(&arg)
+                  : V_VT(&arg) == (VT_BSTR | VT_BYREF) ? *V_BSTRREF(&arg)
+                                                       : nullptr;
+  if (V_VT(&arg) != VT_BSTR && V_VT(&arg) != (VT_BSTR | VT_BYREF)) {
+    if (argError) *argError = 0;
+    return DISP_E_TYPEMISMATCH;
+  }
+  BSTR xml = nullptr;
+  HRESULT hr = owner_.CustomUI(ribbonId, &xml);
+  if (result) {
+    V_VT(result) = VT_BSTR;
+    V_BSTR(result) = xml;
+  } else {
+    SysFreeString(xml);
+  }
+  return hr;
+}
+
+STDMETHODIMP RibbonPart::GetCustomUI(BSTR RibbonID, BSTR* RibbonXml) { return owner_.CustomUI(RibbonID, RibbonXml); }
 
 class clsVelloxObject final : public win::DualObject<_clsVellox> {
  public:

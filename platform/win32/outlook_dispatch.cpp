@@ -164,6 +164,24 @@ class InspectorAdapter final : public ol::Inspector, Adapter {
   }
 };
 
+// Any host object, told by its Class; its views are adapters over the same
+// object (each holding its own reference).
+class ObjectAdapter final : public ol::Object, Adapter {
+ public:
+  using Adapter::Adapter;
+  int32_t Class() override { return ToInt32(d_.Get(u"Class")); }
+  std::shared_ptr<ol::Explorer> AsExplorer() override { return View<ExplorerAdapter>(ol::kClassExplorer); }
+  std::shared_ptr<ol::Inspector> AsInspector() override { return View<InspectorAdapter>(ol::kClassInspector); }
+  std::shared_ptr<ol::Selection> AsSelection() override { return View<SelectionAdapter>(ol::kClassSelection); }
+
+ private:
+  template <class A>
+  std::shared_ptr<A> View(int32_t kind) {
+    if (Class() != kind) return nullptr;
+    return std::make_shared<A>(Ref<IDispatch>(d_.get()));
+  }
+};
+
 class ExplorersAdapter final : public ol::Explorers, Adapter {
  public:
   using Adapter::Adapter;
@@ -243,6 +261,7 @@ class COMAddInsAdapter final : public ol::COMAddIns, Adapter {
 class ApplicationAdapter final : public ol::Application, Adapter {
  public:
   using Adapter::Adapter;
+  Text Version() override { return ToText(d_.Get(u"Version")); }
   std::shared_ptr<ol::Explorers> Explorers() override { return Wrap<ExplorersAdapter>(d_.Get(u"Explorers")); }
   std::shared_ptr<ol::Inspectors> Inspectors() override {
     return Wrap<InspectorsAdapter>(d_.Get(u"Inspectors"));
@@ -284,6 +303,8 @@ std::shared_ptr<ol::CommandBarButton> WrapCommandBarButton(IDispatch* button) {
 }
 std::shared_ptr<ol::COMAddIns> WrapCOMAddIns(IDispatch* addIns) { return WrapRaw<COMAddInsAdapter>(addIns); }
 std::shared_ptr<ol::COMAddIn> WrapCOMAddIn(IDispatch* addIn) { return WrapRaw<COMAddInAdapter>(addIn); }
+
+std::shared_ptr<ol::Object> WrapObject(IDispatch* object) { return WrapRaw<ObjectAdapter>(object); }
 
 std::shared_ptr<ol::Automation> WrapAutomation(IDispatch* object) {
   return object ? std::make_shared<AutomationAdapter>(Ref<IDispatch>(object)) : nullptr;

@@ -48,6 +48,8 @@ std::shared_ptr<ol::CommandBarControls> WrapCommandBarControls(IDispatch* contro
 std::shared_ptr<ol::CommandBarButton> WrapCommandBarButton(IDispatch* button);
 std::shared_ptr<ol::COMAddIns> WrapCOMAddIns(IDispatch* addIns);
 std::shared_ptr<ol::COMAddIn> WrapCOMAddIn(IDispatch* addIn);
+// A host object of a kind told by its Class (a ribbon control's Context).
+std::shared_ptr<ol::Object> WrapObject(IDispatch* object);
 
 // Any automation object, to be called by name or published as a COM add-in's
 // Object; empty for null.

@@ -16,6 +16,7 @@
 #include "platform/win32/dispatch.h"
 #include "platform/win32/extensibility.h"
 #include "platform/win32/lock.h"
+#include "platform/win32/ribbon.h"
 #include "test_objects.h"
 #include "testobjects_h.h"
 #include "tests/host/thread.h"
@@ -256,6 +257,122 @@ TEST_F(VelloxDll, ConnectAnswersByNameAndThroughItsInterfaces) {
   EXPECT_EQ(extensibility->OnBeginShutdown(nullptr), S_OK);
   EXPECT_EQ(extensibility->OnDisconnection(win::ext_dm_HostShutdown, nullptr), S_OK);
   EXPECT_EQ(RefCount(host), 1u);
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+// A ribbon control as Office hands it to a callback: Context is `context`.
+class TestRibbonControl final : public win::ComObject<win::IRibbonControl> {
+ public:
+  Ref<IDispatch> context;
+  int contextReads = 0;
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP get_Id(BSTR* id) override { return *id = SysAllocString(L"VelloxCopyExplorer"), S_OK; }
+  STDMETHODIMP get_Context(IDispatch** value) override {
+    ++contextReads;
+    *value = context.Get();
+    if (*value) (*value)->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP get_Tag(BSTR* tag) override { return *tag = nullptr, S_OK; }
+
+ private:
+  void* Find(REFIID iid) override {
+    return IsEqualIID(iid, win::IID_IRibbonControl) || IsEqualIID(iid, IID_IDispatch)
+               ? static_cast<win::IRibbonControl*>(this)
+               : nullptr;
+  }
+};
+#pragma GCC diagnostic pop
+
+// IRibbonExtensibility is a part of Connect (one identity), answers
+// GetCustomUI through its vtable and DISPID 1 (nothing before a connection
+// with a window), and the callback by name on it and on Connect's IDispatch
+// alike; bad calls get the IDispatch error and let go of what they were given.
+TEST_F(VelloxDll, TheRibbonPartKeepsConnectsIdentityAndChecksItsCallbacksArguments) {
+  auto connect = Create<IDispatch>(CLSID_Connect, IID_IDispatch);
+  ASSERT_TRUE(connect);
+  Ref<win::IRibbonExtensibility> ribbon;
+  ASSERT_EQ(connect->QueryInterface(win::IID_IRibbonExtensibility, reinterpret_cast<void**>(ribbon.GetAddressOf())),
+            S_OK);
+  Ref<IUnknown> identity, again;
+  ASSERT_EQ(connect->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(identity.GetAddressOf())), S_OK);
+  ASSERT_EQ(ribbon->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(again.GetAddressOf())), S_OK);
+  EXPECT_EQ(identity.Get(), again.Get());
+  Ref<win::IDTExtensibility2> extensibility;
+  EXPECT_EQ(ribbon->QueryInterface(win::IID_IDTExtensibility2, reinterpret_cast<void**>(extensibility.GetAddressOf())),
+            S_OK);
+  const ULONG held = RefCount(identity.Get());
+  again.Reset();
+  EXPECT_EQ(RefCount(identity.Get()), held - 1) << "one count for the whole object";
+
+  win::Bstr explorerId(u"Microsoft.Outlook.Explorer");
+  BSTR xml = reinterpret_cast<BSTR>(1);
+  EXPECT_EQ(ribbon->GetCustomUI(explorerId.get(), &xml), S_OK);
+  EXPECT_EQ(xml, nullptr) << "not connected";
+  win::Variant id = win::Variant::Of(u"Microsoft.Outlook.Contact");
+  DISPPARAMS one{&id, nullptr, 1, 0};
+  win::Variant result;
+  EXPECT_EQ(ribbon->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &one, result.out(), nullptr, nullptr), S_OK);
+  EXPECT_EQ(result.type(), VT_BSTR);
+  EXPECT_EQ(V_BSTR(&result), nullptr);
+
+  // The callback by name, on both IDispatches, under a DISPID of its own.
+  std::wstring name = L"VelloxCopy", lower = L"velloxcopy", unknown = L"Unbekannt";
+  LPOLESTR names[] = {name.data()};
+  DISPID viaRibbon = 0, viaConnect = 0, viaLower = 0;
+  ASSERT_EQ(ribbon->GetIDsOfNames(IID_NULL, names, 1, 0, &viaRibbon), S_OK);
+  ASSERT_EQ(connect->GetIDsOfNames(IID_NULL, names, 1, 0, &viaConnect), S_OK);
+  names[0] = lower.data();
+  EXPECT_EQ(ribbon->GetIDsOfNames(IID_NULL, names, 1, 0, &viaLower), S_OK);
+  EXPECT_EQ(viaRibbon, viaConnect);
+  EXPECT_EQ(viaLower, viaRibbon);
+  for (DISPID taken : {0, 1, 2, 3, 4, 5, 0x60030004}) EXPECT_NE(viaRibbon, taken);
+  names[0] = unknown.data();
+  DISPID none = 0;
+  EXPECT_EQ(ribbon->GetIDsOfNames(IID_NULL, names, 1, 0, &none), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(win::DispatchObject(connect).IdOf(u"ReReadSettings"), 0x60030004);
+
+  auto control = win::New<TestRibbonControl>();
+  auto context = win::New<TestContact>();
+  control->context = static_cast<ITestContact*>(context.Get());
+  IDispatch* controlDispatch = static_cast<win::IRibbonControl*>(control.Get());
+  IDispatch* notAControl = static_cast<ITestContact*>(context.Get());
+  for (IDispatch* target : {static_cast<IDispatch*>(ribbon.Get()), connect.Get()}) {
+    SCOPED_TRACE(target == connect.Get() ? "Connect's IDispatch" : "the ribbon part");
+    win::Variant args[2] = {win::Variant::Of(controlDispatch), win::Variant::Of(controlDispatch)};
+    DISPPARAMS noArgs{nullptr, nullptr, 0, 0}, twoArgs{args, nullptr, 2, 0}, oneArg{args, nullptr, 1, 0};
+    EXPECT_EQ(target->Invoke(viaRibbon, IID_NULL, 0, DISPATCH_METHOD, &noArgs, nullptr, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(target->Invoke(viaRibbon, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(target->Invoke(viaRibbon, IID_NULL, 0, DISPATCH_METHOD, &twoArgs, nullptr, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    win::Variant text = win::Variant::Of(u"Microsoft.Outlook.Explorer");
+    DISPPARAMS wrong{&text, nullptr, 1, 0};
+    UINT argError = 99;
+    EXPECT_EQ(target->Invoke(viaRibbon, IID_NULL, 0, DISPATCH_METHOD, &wrong, nullptr, nullptr, &argError),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argError, 0u);
+    win::Variant other = win::Variant::Of(notAControl);
+    DISPPARAMS otherObject{&other, nullptr, 1, 0};
+    EXPECT_EQ(target->Invoke(viaRibbon, IID_NULL, 0, DISPATCH_METHOD, &otherObject, nullptr, nullptr, nullptr),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(control->contextReads, 0);
+    // A good call while not connected: S_OK, the Context read and let go of.
+    const int reads = control->contextReads;
+    EXPECT_EQ(target->Invoke(viaRibbon, IID_NULL, 0, DISPATCH_METHOD, &oneArg, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(control->contextReads, reads + 1);
+    control->contextReads = 0;
+  }
+  control->context.Reset();
+  EXPECT_EQ(RefCount(controlDispatch), 1u);
+  EXPECT_EQ(RefCount(notAControl), 1u);
 }
 
 TEST_F(VelloxDll, CanUnloadOnlyWithNoObjectAndNoLock) {

@@ -24,7 +24,7 @@ const std::set<std::string>& KnownOperations() {
       "CommandBarControls.Add",      "CommandBarButton.Id",          "CommandBarButton.SetCaption",
       "CommandBarButton.SetTooltipText", "CommandBarButton.SetVisible", "CommandBarButton.Advise",
       "PropertyPages.Add",           "COMAddIns.Item",               "COMAddIn.Object",
-      "COMAddIn.SetObject",
+      "COMAddIn.SetObject",          "Application.Version",          "Object.Class",
   };
   return known;
 }
@@ -278,6 +278,16 @@ std::shared_ptr<ol::COMAddIn> FakeCOMAddIns::Item(const Text& progId) {
   Raise(fail::kInvalidArgument);
 }
 
+int32_t FakeContext::Class() {
+  Check("Object.Class");
+  return class_;
+}
+
+Text FakeApplication::Version() {
+  Check("Application.Version");
+  return outlook_.version;
+}
+
 std::shared_ptr<ol::Explorers> FakeApplication::Explorers() {
   Check("Application.Explorers");
   return state_->Hand<ol::Explorers>(outlook_.explorers_);
@@ -393,6 +403,29 @@ FakePropertyPages& FakeOutlook::OpenFolderProperties(FakeFolder& folder) {
 FakeCOMAddIn& FakeOutlook::AddCOMAddIn(const Text& progId) {
   addins_->entries_.push_back(std::make_shared<FakeCOMAddIn>(state_, progId));
   return *addins_->entries_.back();
+}
+
+std::shared_ptr<ol::Object> FakeOutlook::RibbonContext(FakeExplorer& explorer) {
+  auto window = std::static_pointer_cast<FakeExplorer>(explorer.shared_from_this());
+  return state_->Hand<ol::Object>(
+      std::make_shared<FakeContext>(state_, ol::kClassExplorer, window, nullptr, nullptr));
+}
+
+std::shared_ptr<ol::Object> FakeOutlook::RibbonContext(FakeInspector& inspector) {
+  auto window = std::static_pointer_cast<FakeInspector>(inspector.shared_from_this());
+  return state_->Hand<ol::Object>(
+      std::make_shared<FakeContext>(state_, ol::kClassInspector, nullptr, window, nullptr));
+}
+
+std::shared_ptr<ol::Object> FakeOutlook::RibbonContext(std::vector<std::shared_ptr<ol::Item>> selection) {
+  auto items = std::make_shared<FakeSelection>(state_, std::move(selection));
+  return state_->Hand<ol::Object>(
+      std::make_shared<FakeContext>(state_, ol::kClassSelection, nullptr, nullptr, items));
+}
+
+std::shared_ptr<ol::Object> FakeOutlook::OtherContext(int32_t objectClass) {
+  return state_->Hand<ol::Object>(
+      std::make_shared<FakeContext>(state_, objectClass, nullptr, nullptr, nullptr));
 }
 
 void FakeOutlook::FailOn(const std::string& operation, int32_t number) {

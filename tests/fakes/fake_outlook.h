@@ -281,6 +281,31 @@ class FakeInspector : public ol::Inspector, public FakeObject {
 
 class FakeOutlook;
 
+// A ribbon control's Context: the object of kind `objectClass` (34 an
+// explorer, 35 an inspector, 74 a selection, anything else) with the views
+// given.
+class FakeContext : public ol::Object, public FakeObject {
+ public:
+  FakeContext(std::shared_ptr<OutlookState> state, int32_t objectClass,
+              std::shared_ptr<ol::Explorer> explorer, std::shared_ptr<ol::Inspector> inspector,
+              std::shared_ptr<ol::Selection> selection)
+      : FakeObject(std::move(state)),
+        class_(objectClass),
+        explorer_(std::move(explorer)),
+        inspector_(std::move(inspector)),
+        selection_(std::move(selection)) {}
+  int32_t Class() override;
+  std::shared_ptr<ol::Explorer> AsExplorer() override { return state_->Hand(explorer_); }
+  std::shared_ptr<ol::Inspector> AsInspector() override { return state_->Hand(inspector_); }
+  std::shared_ptr<ol::Selection> AsSelection() override { return state_->Hand(selection_); }
+
+ private:
+  int32_t class_;
+  std::shared_ptr<ol::Explorer> explorer_;
+  std::shared_ptr<ol::Inspector> inspector_;
+  std::shared_ptr<ol::Selection> selection_;
+};
+
 class FakeExplorers : public ol::Explorers, public FakeObject {
  public:
   FakeExplorers(std::shared_ptr<OutlookState> state, FakeOutlook& outlook)
@@ -362,6 +387,7 @@ class FakeApplication : public ol::Application, public FakeObject {
  public:
   FakeApplication(std::shared_ptr<OutlookState> state, FakeOutlook& outlook)
       : FakeObject(state), outlook_(outlook), events_(state) {}
+  Text Version() override;  // FakeOutlook::version
   std::shared_ptr<ol::Explorers> Explorers() override;
   std::shared_ptr<ol::Inspectors> Inspectors() override;
   std::shared_ptr<ol::NameSpace> GetNamespace(const Text& type) override;  // "MAPI" only
@@ -427,6 +453,17 @@ class FakeOutlook {
 
   // An entry in Application.COMAddIns.
   FakeCOMAddIn& AddCOMAddIn(const Text& progId);
+
+  // What Application.Version answers.
+  Text version = u"9.0.0.2711";
+
+  // The Context of a ribbon control (a counted handout): in a folder
+  // window's ribbon, in a contact window's, in a context menu over these
+  // items, or an object of another kind (a folder's context menu, say).
+  std::shared_ptr<ol::Object> RibbonContext(FakeExplorer& explorer);
+  std::shared_ptr<ol::Object> RibbonContext(FakeInspector& inspector);
+  std::shared_ptr<ol::Object> RibbonContext(std::vector<std::shared_ptr<ol::Item>> selection);
+  std::shared_ptr<ol::Object> OtherContext(int32_t objectClass);
 
   void FailOn(const std::string& operation, int32_t number);
   void Heal(const std::string& operation);

@@ -45,6 +45,7 @@ struct FakeAddIns : ol::COMAddIns {
 };
 
 struct FakeApplication : ol::Application {
+  Text Version() override { return u"9.0"; }
   std::shared_ptr<ol::Explorers> Explorers() override { return {}; }
   std::shared_ptr<ol::Inspectors> Inspectors() override { return {}; }
   std::shared_ptr<ol::NameSpace> GetNamespace(const Text&) override { return {}; }
