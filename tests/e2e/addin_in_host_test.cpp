@@ -576,8 +576,7 @@ std::string VersionName(const testing::TestParamInfo<const wchar_t*>& param) {
 
 INSTANTIATE_TEST_SUITE_P(Outlook, VelloxInEachOutlook, testing::ValuesIn(kCommandBarVersions),
                          VersionName);
-// Disabled until the add-in answers IRibbonExtensibility: drop the prefix then.
-INSTANTIATE_TEST_SUITE_P(DISABLED_RibbonOutlook, VelloxInEachOutlook,
+INSTANTIATE_TEST_SUITE_P(RibbonOutlook, VelloxInEachOutlook,
                          testing::ValuesIn(kRibbonVersions), VersionName);
 
 }  // namespace
