@@ -1,7 +1,8 @@
 // Vellox.DLL, registered with regsvr32, loaded and driven by the substitute
 // Outlook exactly as Outlook would: start, buttons, clicks, the clipboard,
 // the boxes it shows, the options page announcement, ReReadSettings by name,
-// and nothing left behind after disconnection.
+// and nothing left behind after disconnection; then the same copies in every
+// Outlook version, through command bars or the ribbon as the version has them.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/vellox_install.h"
@@ -488,6 +489,220 @@ TEST_F(VelloxInHost, AMachineAddInTheCollectionDoesNotListStartsAndCanBeReached)
   if (running) running->Release();
   EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
 }
+
+// ---- every Outlook version ----
+
+const char kAnnaText[] =
+    "Anna M\xFCller\r\nM\xFCller & S\xF6hne GmbH\r\nHauptstra\xDF" "e 5\r\n80331 M\xFCnchen\r\n"
+    "Deutschland";
+const char kJuergenText[] = "J\xFCrgen Wei\xDF\r\nK\xF6nigsallee 12\r\n40212 D\xFCsseldorf";
+const std::string kBothText = std::string(kAnnaText) + "\r\n\r\n" + kJuergenText;
+
+constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
+constexpr wchar_t kContactRibbon[] = L"Microsoft.Outlook.Contact";
+
+// 2000, XP, 2003 (command bars); 2007, 2010, 2016 (ribbon; 2013 to 365
+// report 15 or 16).
+const wchar_t* const kCommandBarVersions[] = {L"9.0.0.2711", L"10.0.0.2627", L"11.0.0.5510"};
+const wchar_t* const kRibbonVersions[] = {L"12.0.0.4518", L"14.0.0.4760", L"16.0.0.4266"};
+
+class VelloxInEachOutlook : public VelloxInHost, public testing::WithParamInterface<const wchar_t*> {
+ protected:
+  void SetUp() override {
+    VelloxInHost::SetUp();
+    host_->SetVersion(GetParam());
+    major_ = host_->Major();
+    Returning();
+  }
+  void TearDown() override {
+    // No command-bar control where the ribbon replaced the bars, every
+    // document loaded, nothing kept from a callback.
+    for (const std::wstring& fault : host_->Faults()) ADD_FAILURE() << Narrow(fault);
+    VelloxInHost::TearDown();
+  }
+
+  static std::string Narrow(const std::wstring& w) {
+    std::string out;
+    for (wchar_t c : w) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    return out;
+  }
+
+  // The copy from an explorer, as this version shows it: the toolbar button
+  // below 14, the ribbon button from 14 on (and then no toolbar button).
+  HRESULT CopyFrom(ExplorerObj* explorer) {
+    if (major_ < 14) {
+      EXPECT_EQ(host_->RibbonControl(explorer, L"VelloxCopyExplorer"), nullptr);
+      return host_->Click(explorer->bars, kCaption) ? S_OK : host::kNotShown;
+    }
+    EXPECT_EQ(Button(explorer->bars), nullptr);
+    return host_->RibbonClick(explorer, L"VelloxCopyExplorer");
+  }
+  // The same in a contact window: the ribbon from 12 on.
+  HRESULT CopyFrom(InspectorObj* window) {
+    if (major_ < 12) {
+      EXPECT_EQ(host_->RibbonControl(window, L"VelloxCopyInspector"), nullptr);
+      return host_->Click(window->bars, kCaption) ? S_OK : host::kNotShown;
+    }
+    EXPECT_EQ(Button(window->bars), nullptr);
+    return host_->RibbonClick(window, L"VelloxCopyInspector");
+  }
+
+  int major_ = 9;
+};
+
+TEST_P(VelloxInEachOutlook, CopiesTheContactsSelectedInTheContactsExplorer) {
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  ASSERT_EQ(Vellox().connected, S_OK);
+  host::MailObj* mail = host_->AddMail(host_->Contacts(), L"Angebot");
+  host_->Select(explorer, {anna_->AsDispatch(), mail->AsDispatch(), juergen_->AsDispatch()});
+  long refs = host_->ExternalRefs();
+  ASSERT_EQ(CopyFrom(explorer), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), kBothText);
+  EXPECT_EQ(Host::ClipboardUnicode(),
+            L"Anna Müller\r\nMüller & Söhne GmbH\r\nHauptstraße 5\r\n80331 München\r\nDeutschland"
+            L"\r\n\r\nJürgen Weiß\r\nKönigsallee 12\r\n40212 Düsseldorf");
+  EXPECT_EQ(host_->ExternalRefs(), refs) << host_->Holders();
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+
+  // No contact selected: the clipboard stays as it was.
+  host_->Select(explorer, {mail->AsDispatch()});
+  ASSERT_EQ(CopyFrom(explorer), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), kBothText);
+
+  if (major_ >= 14) {
+    // The ribbon button, as the user sees it on the Home tab of the
+    // Contacts module, and only there.
+    const host::RibbonControlDef* button = host_->RibbonControl(explorer, L"VelloxCopyExplorer");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->group, L"VelloxGroup");
+    EXPECT_EQ(button->label, L"Zwischenablage");
+    EXPECT_EQ(button->screentip, L"Adresse in die Zwischenablage kopieren");
+    EXPECT_EQ(button->keytip, L"Z");
+    EXPECT_EQ(button->imageMso, L"Copy");
+    EXPECT_EQ(button->size, L"large");
+    EXPECT_EQ(Vellox().Ribbon(kExplorerRibbon)->ns, host::kCustomUi2009);
+    host_->SwitchFolder(explorer, host_->Inbox());
+    EXPECT_EQ(host_->RibbonControl(explorer, L"VelloxCopyExplorer"), nullptr);
+  } else {
+    EXPECT_EQ(Vellox().Ribbon(kExplorerRibbon), nullptr);  // never asked
+  }
+}
+
+TEST_P(VelloxInEachOutlook, CopiesTheContactOfTheWindowClicked) {
+  host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  InspectorObj* first = host_->OpenInspector(anna_->AsDispatch());
+  InspectorObj* second = host_->OpenInspector(juergen_->AsDispatch());
+  InspectorObj* mail = host_->OpenInspector(host_->AddMail(host_->Inbox(), L"Hallo")->AsDispatch());
+  EXPECT_EQ(host_->RibbonControl(mail, L"VelloxCopyInspector"), nullptr);
+  host_->CloseInspector(mail);
+  if (major_ < 12) {
+    // The toolbar button of the newest contact window is the one wired.
+    ASSERT_EQ(CopyFrom(second), S_OK);
+    EXPECT_EQ(Host::ClipboardText(), kJuergenText);
+    EXPECT_EQ(Vellox().ribbon, nullptr);
+    return;
+  }
+  // The ribbon copies the window clicked, not the one last opened.
+  long refs = host_->ExternalRefs();
+  ASSERT_EQ(CopyFrom(first), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), kAnnaText);
+  ASSERT_EQ(CopyFrom(second), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), kJuergenText);
+  EXPECT_EQ(host_->ExternalRefs(), refs) << host_->Holders();
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+
+  const host::RibbonDocument* contact = Vellox().Ribbon(kContactRibbon);
+  ASSERT_NE(contact, nullptr);
+  EXPECT_EQ(contact->ns, major_ == 12 ? host::kCustomUi2006 : host::kCustomUi2009);
+  const host::RibbonControlDef* button = contact->Find(L"VelloxCopyInspector");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->place, L"TabContact");
+  EXPECT_EQ(button->label, L"Zwischenablage");
+  // Every other ribbon is left alone.
+  ASSERT_NE(Vellox().Ribbon(L"Microsoft.Outlook.Mail.Read"), nullptr);
+  EXPECT_TRUE(Vellox().Ribbon(L"Microsoft.Outlook.Mail.Read")->null);
+  EXPECT_EQ(Vellox().Ribbon(L"Microsoft.Outlook.Mail.Read")->result, S_OK);
+}
+
+TEST_P(VelloxInEachOutlook, CopiesTheItemsRightClicked) {
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host::MailObj* mail = host_->AddMail(host_->Contacts(), L"Angebot");
+  std::vector<IDispatch*> one{anna_->AsDispatch()};
+  std::vector<IDispatch*> three{anna_->AsDispatch(), mail->AsDispatch(), juergen_->AsDispatch()};
+  if (major_ < 14) {
+    EXPECT_EQ(host_->ContextMenuControl(one, L"VelloxCopyContact"), nullptr);
+    return;
+  }
+  const host::RibbonControlDef* entry = host_->ContextMenuControl(one, L"VelloxCopyContact");
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->label, L"Adresse in die &Zwischenablage kopieren");
+  EXPECT_EQ(entry->imageMso, L"Copy");
+  ASSERT_NE(host_->ContextMenuControl(three, L"VelloxCopyMultiple"), nullptr);
+
+  // What was right-clicked counts, not what the explorer has selected.
+  host_->Select(explorer, {juergen_->AsDispatch()});
+  long refs = host_->ExternalRefs();
+  ASSERT_EQ(host_->ContextMenuClick(explorer, one, L"VelloxCopyContact"), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), kAnnaText);
+  ASSERT_EQ(host_->ContextMenuClick(explorer, three, L"VelloxCopyMultiple"), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), kBothText);
+  EXPECT_EQ(host_->ExternalRefs(), refs) << host_->Holders();
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+}
+
+TEST_P(VelloxInEachOutlook, AppliedSettingsChangeTheNextCopy) {
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host_->Select(explorer, {juergen_->AsDispatch()});
+  WriteTemplate({L"Herrn", L"<FullName>"});
+  ASSERT_EQ(CopyFrom(explorer), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), kJuergenText);  // still the old template
+
+  // What the options page does after Apply.
+  host::Call addins = host::Get(host_->app()->AsDispatch(), L"COMAddIns");
+  host::Call entry = host::Method(addins.value.object(), L"Item", {host::Var::Text(kProgId)});
+  host::Call connect = host::Get(entry.value.object(), L"Object");
+  ASSERT_NE(connect.value.object(), nullptr);
+  ASSERT_TRUE(host::Method(connect.value.object(), L"ReReadSettings").ok());
+  ASSERT_EQ(CopyFrom(explorer), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), "Herrn\r\nJ\xFCrgen Wei\xDF");
+}
+
+TEST_P(VelloxInEachOutlook, HoldsNothingAfterDisconnection) {
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  InspectorObj* window = host_->OpenInspector(anna_->AsDispatch());
+  host_->Select(explorer, {anna_->AsDispatch(), juergen_->AsDispatch()});
+  EXPECT_EQ(CopyFrom(explorer), S_OK);
+  EXPECT_EQ(CopyFrom(window), S_OK);
+  if (major_ >= 14) {
+    EXPECT_EQ(host_->ContextMenuClick(explorer, {juergen_->AsDispatch()}, L"VelloxCopyContact"), S_OK);
+  }
+  host_->SwitchFolder(explorer, host_->Inbox());
+  host_->OpenFolderProperties(host_->Contacts());
+  EXPECT_GT(host_->Subscriptions(), 0);
+
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+  EXPECT_EQ(host_->Subscriptions(), 0) << host_->Holders();
+  EXPECT_EQ(host_->tracker().surplusReleases, 0);
+  EXPECT_EQ(Vellox().entry->object, nullptr);
+  EXPECT_EQ(AddinCanUnloadNow(), S_OK);
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+}
+
+std::string VersionName(const testing::TestParamInfo<const wchar_t*>& param) {
+  std::wstring v = param.param;
+  return "Version" + std::string(v.begin(), v.begin() + v.find(L'.'));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outlook, VelloxInEachOutlook, testing::ValuesIn(kCommandBarVersions),
+                         VersionName);
+INSTANTIATE_TEST_SUITE_P(RibbonOutlook, VelloxInEachOutlook,
+                         testing::ValuesIn(kRibbonVersions), VersionName);
 
 }  // namespace
 }  // namespace vx::e2e

@@ -1,8 +1,10 @@
 // Timings of Vellox.DLL in the substitute Outlook (a measuring program, not
-// a test): connection time without the splash, and a click on the explorer
-// button with 1,000 and 10,000 selected contacts, split into the host's share
-// (answering IDispatch calls) and the rest (the add-in's own work, including
-// the clipboard). Registers the add-in for its run and removes it after.
+// a test): connection time without the splash as Outlook 2000 and as Outlook
+// 2016 (with the GetCustomUI calls that version makes), and a click on the
+// explorer's toolbar button (2000) or ribbon button (2016) with 1,000 and
+// 10,000 selected contacts, split into the host's share (answering IDispatch
+// calls) and the rest (the add-in's own work, including the clipboard).
+// Registers the add-in for its run and removes it after.
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -13,6 +15,9 @@
 namespace {
 
 using vx::host::Host;
+
+constexpr wchar_t kOutlook2000[] = L"9.0.0.2711";
+constexpr wchar_t kOutlook2016[] = L"16.0.0.4266";
 
 double Ms(long long ticks) {
   LARGE_INTEGER f;
@@ -40,14 +45,20 @@ void Returning() {
                           L"<MailingAddressCountry>"});
 }
 
-void Connection() {
-  std::vector<double> times;
+void Connection(const wchar_t* version) {
+  std::vector<double> times, explorerUi, contactUi;
   for (int run = 0; run < 21; ++run) {
     Host host;
+    host.SetVersion(version);
     host.OpenExplorer(host.Contacts());
+    auto* contact = host.AddContact(host.Contacts(), {.FullName = L"Anna"});
     host.Startup();
+    host.OpenInspector(contact->AsDispatch());
     for (const auto& a : host.AddIns()) {
-      if (a.progId == vx::e2e::kProgId) times.push_back(a.connectMs);
+      if (a.progId != vx::e2e::kProgId) continue;
+      times.push_back(a.connectMs);
+      if (const auto* d = a.Ribbon(L"Microsoft.Outlook.Explorer")) explorerUi.push_back(d->ms);
+      if (const auto* d = a.Ribbon(L"Microsoft.Outlook.Contact")) contactUi.push_back(d->ms);
     }
     host.Shutdown();
   }
@@ -56,12 +67,25 @@ void Connection() {
     return;
   }
   std::sort(times.begin(), times.end());
-  std::printf("connection (OnConnection, no splash), %zu runs: median %.2f ms, min %.2f, max %.2f\n",
-              times.size(), Median(times), times.front(), times.back());
+  std::printf("connection as %ls (OnConnection, no splash), %zu runs: median %.2f ms, min %.2f, "
+              "max %.2f\n",
+              version, times.size(), Median(times), times.front(), times.back());
+  if (!explorerUi.empty()) {
+    std::printf("  GetCustomUI(Microsoft.Outlook.Explorer) at the start: median %.3f ms; "
+                "OnConnection + it: median %.2f ms\n",
+                Median(explorerUi), Median(times) + Median(explorerUi));
+  }
+  if (!contactUi.empty()) {
+    std::printf("  GetCustomUI(Microsoft.Outlook.Contact) at the first contact window: median %.3f ms\n",
+                Median(contactUi));
+  }
 }
 
-void Click(int contacts, int runs) {
+// ribbon: as Outlook 2016, through the ribbon button; else as Outlook 2000
+// through the toolbar button.
+void Click(int contacts, int runs, bool ribbon) {
   Host host;
+  host.SetVersion(ribbon ? kOutlook2016 : kOutlook2000);
   std::vector<IDispatch*> selection;
   for (int i = 0; i < contacts; ++i) {
     std::wstring n = std::to_wstring(i);
@@ -85,18 +109,23 @@ void Click(int contacts, int runs) {
     long long ticks0 = host.tracker().dispatchTicks;
     long calls0 = host.tracker().dispatchCalls;
     long long start = Now();
-    host.Click(explorer->bars, vx::e2e::kCaption);
+    bool clicked = ribbon ? host.RibbonClick(explorer, L"VelloxCopyExplorer") == S_OK
+                          : host.Click(explorer->bars, vx::e2e::kCaption);
     long long end = Now();
+    if (!clicked) {
+      std::printf("the %s button was not there\n", ribbon ? "ribbon" : "toolbar");
+      return;
+    }
     total.push_back(Ms(end - start));
     hostShare.push_back(Ms(host.tracker().dispatchTicks - ticks0));
     calls = host.tracker().dispatchCalls - calls0;
     bytes = Host::ClipboardText().size();
   }
   double t = Median(total), h = Median(hostShare);
-  std::printf("click, %5d contacts, %d runs: median %8.1f ms = %6.1f us/contact; host IDispatch "
+  std::printf("%s click, %5d contacts, %d runs: median %8.1f ms = %6.1f us/contact; host IDispatch "
               "share %7.1f ms (%4.1f%%, %ld calls); add-in's own %7.1f ms = %5.1f us/contact; "
               "%zu bytes copied\n",
-              contacts, runs, t, t * 1000.0 / contacts, h, 100.0 * h / t, calls, t - h,
+              ribbon ? "ribbon " : "toolbar", contacts, runs, t, t * 1000.0 / contacts, h, 100.0 * h / t, calls, t - h,
               (t - h) * 1000.0 / contacts, bytes);
   host.Shutdown();
 }
@@ -109,9 +138,12 @@ int main() {
     return 1;
   }
   Returning();
-  Connection();
-  Click(1000, 7);
-  Click(10000, 5);
+  Connection(kOutlook2000);
+  Connection(kOutlook2016);
+  Click(1000, 7, false);
+  Click(1000, 7, true);
+  Click(10000, 5, false);
+  Click(10000, 5, true);
   vx::e2e::Regsvr32(true);
   vx::e2e::DeleteSettings();
   return 0;

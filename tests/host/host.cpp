@@ -85,6 +85,47 @@ void CreateAddIn(AddIn& a) {
   }
 }
 
+long ClassOf(IDispatch* item) {
+  if (dynamic_cast<ContactObj*>(item)) return kClassContact;
+  if (dynamic_cast<MailObj*>(item)) return kClassMail;
+  if (dynamic_cast<DistListObj*>(item)) return kClassDistList;
+  return -1;
+}
+
+// The ribbon ID of an inspector showing the item, and its first tab.
+std::pair<std::wstring, std::wstring> InspectorRibbon(IDispatch* item) {
+  switch (ClassOf(item)) {
+    case kClassContact: return {L"Microsoft.Outlook.Contact", L"TabContact"};
+    case kClassMail: return {L"Microsoft.Outlook.Mail.Read", L"TabReadMessage"};
+    case kClassDistList: return {L"Microsoft.Outlook.DistributionList", L"TabDistributionList"};
+    default: return {};
+  }
+}
+
+// The Home tab of the module an explorer shows.
+std::wstring HomeTab(const ExplorerObj* explorer) {
+  if (!explorer->folder) return L"";
+  switch (explorer->folder->itemType) {
+    case kItemContact: return L"TabContacts";
+    case kItemMail: return L"TabMail";
+    default: return L"";
+  }
+}
+
+// The context menu shown for right-clicked items.
+std::wstring ContextMenuFor(const std::vector<IDispatch*>& items) {
+  if (items.size() > 1) return L"ContextMenuMultipleItems";
+  if (items.empty()) return L"";
+  switch (ClassOf(items[0])) {
+    case kClassContact: return L"ContextMenuContactItem";
+    case kClassMail: return L"ContextMenuMailItem";
+    case kClassDistList: return L"ContextMenuDistributionListItem";
+    default: return L"";
+  }
+}
+
+constexpr wchar_t kExplorerRibbon[] = L"Microsoft.Outlook.Explorer";
+
 bool OpenClipboardRetrying() {
   for (int i = 0; i < 50; ++i) {
     if (OpenClipboard(nullptr)) return true;
@@ -218,6 +259,11 @@ InspectorObj* Host::OpenInspector(IDispatch* item) {
   world_->openInspectors.push_back(i);
   world_->activeInspector = i;
   world_->inspectors->events->Raise(0xF001, {VarDispatch(i->AsDispatch())});
+  // The window's ribbon is built as it is shown, after NewInspector.
+  std::wstring ribbonId = InspectorRibbon(item).first;
+  if (!ribbonId.empty()) {
+    for (AddIn& a : addins_) AskRibbon(a, ribbonId);
+  }
   return i;
 }
 
@@ -249,6 +295,152 @@ bool Host::RemoveControl(BarsObj* bars, const std::wstring& caption) {
   if (!button) return false;
   b->Remove(button);
   return true;
+}
+
+// ---- ribbon ----
+
+void Host::SetVersion(const std::wstring& version) {
+  world_->version = version;
+  wchar_t* end = nullptr;
+  long major = std::wcstol(version.c_str(), &end, 10);
+  world_->major = end != version.c_str() && major > 0 ? static_cast<int>(major) : 9;
+}
+
+const RibbonDocument* AddIn::Ribbon(const std::wstring& ribbonId) const {
+  for (const RibbonDocument& d : ribbons) {
+    if (d.ribbonId == ribbonId) return &d;
+  }
+  return nullptr;
+}
+
+void Host::ConnectRibbon(AddIn& a) {
+  a.ribbons.clear();
+  a.ribbonQuery = S_FALSE;
+  if (world_->major < 12 || !a.addin) return;
+  a.ribbonQuery = a.addin->QueryInterface(vx::win::IID_IRibbonExtensibility,
+                                          reinterpret_cast<void**>(&a.ribbon));
+  if (FAILED(a.ribbonQuery)) a.ribbon = nullptr;
+  if (world_->major >= 14) AskRibbon(a, kExplorerRibbon);
+}
+
+void Host::DisconnectRibbon(AddIn& a) {
+  if (a.ribbon) a.ribbon->Release();
+  a.ribbon = nullptr;
+}
+
+void Host::AskRibbon(AddIn& a, const std::wstring& ribbonId) {
+  if (!a.ribbon || a.Ribbon(ribbonId)) return;
+  RibbonDocument doc;
+  doc.ribbonId = ribbonId;
+  BSTR id = SysAllocStringLen(ribbonId.data(), static_cast<UINT>(ribbonId.size()));
+  BSTR xml = nullptr;
+  LARGE_INTEGER from, to;
+  QueryPerformanceCounter(&from);
+  doc.result = a.ribbon->GetCustomUI(id, &xml);
+  QueryPerformanceCounter(&to);
+  doc.ms = Milliseconds(from, to);
+  if (SUCCEEDED(doc.result) && xml) doc.xml.assign(xml, SysStringLen(xml));
+  SysFreeString(xml);
+  SysFreeString(id);
+  ReadRibbonDocument(world_->major, &doc);
+  if (FAILED(doc.result)) {
+    world_->faults.push_back(a.progId + L": GetCustomUI(" + ribbonId + L") failed");
+  } else if (!doc.refused.empty()) {
+    world_->faults.push_back(a.progId + L": the " + ribbonId + L" document is refused: " +
+                             doc.refused);
+  }
+  a.ribbons.push_back(std::move(doc));
+}
+
+std::pair<const AddIn*, const RibbonControlDef*> Host::Shown(const std::wstring& ribbonId,
+                                                             const std::wstring& place,
+                                                             bool contextMenu,
+                                                             const std::wstring& controlId) const {
+  if (place.empty()) return {};
+  for (const AddIn& a : addins_) {
+    if (!a.ribbon) continue;
+    const RibbonDocument* doc = a.Ribbon(ribbonId);
+    if (!doc) continue;
+    const RibbonControlDef* c = doc->Find(controlId);
+    if (c && c->place == place && c->contextMenu == contextMenu) return {&a, c};
+  }
+  return {};
+}
+
+const RibbonControlDef* Host::RibbonControl(ExplorerObj* explorer,
+                                            const std::wstring& controlId) const {
+  if (!explorer->open) return nullptr;
+  return Shown(kExplorerRibbon, HomeTab(explorer), false, controlId).second;
+}
+
+const RibbonControlDef* Host::RibbonControl(InspectorObj* inspector,
+                                            const std::wstring& controlId) const {
+  if (!inspector->open) return nullptr;
+  auto [ribbonId, tab] = InspectorRibbon(inspector->item);
+  return Shown(ribbonId, tab, false, controlId).second;
+}
+
+const RibbonControlDef* Host::ContextMenuControl(const std::vector<IDispatch*>& items,
+                                                 const std::wstring& controlId) const {
+  return Shown(kExplorerRibbon, ContextMenuFor(items), true, controlId).second;
+}
+
+HRESULT Host::RibbonClick(ExplorerObj* explorer, const std::wstring& controlId) {
+  if (!explorer->open) return kNotShown;
+  return Callback(Shown(kExplorerRibbon, HomeTab(explorer), false, controlId),
+                  explorer->AsDispatch());
+}
+
+HRESULT Host::RibbonClick(InspectorObj* inspector, const std::wstring& controlId) {
+  if (!inspector->open) return kNotShown;
+  auto [ribbonId, tab] = InspectorRibbon(inspector->item);
+  return Callback(Shown(ribbonId, tab, false, controlId), inspector->AsDispatch());
+}
+
+HRESULT Host::ContextMenuClick(ExplorerObj* explorer, const std::vector<IDispatch*>& items,
+                               const std::wstring& controlId) {
+  auto shown = Shown(kExplorerRibbon, ContextMenuFor(items), true, controlId);
+  if (!explorer->open || !shown.second) return kNotShown;
+  auto* selection = world_->tracker.Make<SelectionObj>(*world_, explorer->AsDispatch());
+  selection->items = items;
+  return Callback(shown, selection->AsDispatch());
+}
+
+HRESULT Host::Callback(std::pair<const AddIn*, const RibbonControlDef*> shown, IDispatch* context) {
+  auto [a, def] = shown;
+  if (!a || !def || def->onAction.empty()) return kNotShown;
+  auto* control = world_->tracker.Make<RibbonControlObj>(def->id, def->tag, context);
+  auto* held = dynamic_cast<ObjectBase*>(context);
+  long heldBefore = held ? held->refs() : 0;
+  std::wstring name = def->onAction;
+  LPOLESTR names[] = {name.data()};
+  DISPID dispid = DISPID_UNKNOWN;
+  HRESULT hr = a->ribbon->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
+  if (FAILED(hr)) return hr;
+  VARIANT arg;
+  VariantInit(&arg);
+  V_VT(&arg) = VT_DISPATCH;
+  V_DISPATCH(&arg) = static_cast<vx::win::IRibbonControl*>(control);  // the host's own reference
+  DISPPARAMS params{&arg, nullptr, 1, 0};
+  VARIANT result;
+  VariantInit(&result);
+  EXCEPINFO excep{};
+  UINT argErr = 0;
+  hr = a->ribbon->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
+                         &excep, &argErr);
+  VariantClear(&result);
+  SysFreeString(excep.bstrSource);
+  SysFreeString(excep.bstrDescription);
+  SysFreeString(excep.bstrHelpFile);
+  if (control->refs() != 0) {
+    world_->faults.push_back(a->progId + L" kept the IRibbonControl of " + def->id +
+                             L" after its callback");
+  }
+  if (held && held->refs() != heldBefore) {
+    world_->faults.push_back(a->progId + L" kept the context (" + held->kind() + L") of " +
+                             def->id + L" after its callback");
+  }
+  return hr;
 }
 
 // ---- properties dialog ----
@@ -328,6 +520,7 @@ void Host::Startup() {
       continue;
     }
     a.entry->connected = true;
+    ConnectRibbon(a);
   }
   for (AddIn& a : addins_) {
     if (a.addin) a.addin->OnAddInsUpdate(&custom);
@@ -350,6 +543,7 @@ void Host::Shutdown() {
   for (AddIn& a : addins_) {
     if (!a.addin) continue;
     a.addin->OnDisconnection(vx::win::ext_dm_HostShutdown, &custom);
+    DisconnectRibbon(a);
     a.entry->SetObject(nullptr);
     a.entry->connected = false;
     a.addin->Release();
@@ -369,6 +563,7 @@ HRESULT Host::ConnectAddIn(const std::wstring& progId) {
                                         static_cast<COMAddIn*>(a.entry), &custom);
     if (a.connected == S_OK) {
       a.entry->connected = true;
+      ConnectRibbon(a);
       a.addin->OnAddInsUpdate(&custom);
     } else {
       a.addin->Release();
@@ -386,6 +581,7 @@ void Host::DisconnectAddIn(const std::wstring& progId) {
     SAFEARRAY* custom = SafeArrayCreateVector(VT_VARIANT, 0, 0);
     a.addin->OnDisconnection(vx::win::ext_dm_UserClosed, &custom);
     SafeArrayDestroy(custom);
+    DisconnectRibbon(a);
     a.entry->SetObject(nullptr);
     a.entry->connected = false;
     a.addin->Release();

@@ -1,5 +1,7 @@
-// The substitute Outlook: a 64-bit stand-in for Outlook 2000/XP that loads
-// COM add-ins the way Outlook does and lets a test act as the user.
+// The substitute Outlook: a stand-in for Outlook 2000 to 365 that loads COM
+// add-ins the way Outlook does and lets a test act as the user. It is
+// Outlook 2000 ("9.0.0.2711") unless SetVersion chose another; from version
+// 12 on it also loads the add-ins' ribbon documents and clicks their controls.
 //
 //   Host host;                                  // COM, type libraries, "Outlook.Application"
 //   auto* c = host.AddContact(host.Contacts(), {.FullName = L"Anna Bauer", ...});
@@ -20,8 +22,10 @@
 #include <vector>
 
 #include "platform/win32/extensibility.h"
+#include "platform/win32/ribbon.h"
 #include "tests/host/box_watcher.h"
 #include "tests/host/objects.h"
+#include "tests/host/ribbon.h"
 
 namespace vx::host {
 
@@ -40,7 +44,17 @@ struct AddIn {
   HRESULT connected = S_FALSE;  // OnConnection
   double connectMs = 0;         // how long OnConnection took
   vx::win::IDTExtensibility2* addin = nullptr;  // held while connected
+  // From version 12 on: QueryInterface(IRibbonExtensibility) after
+  // OnConnection, the interface held while connected, and every
+  // GetCustomUI answer in asking order (each ribbon ID asked once).
+  HRESULT ribbonQuery = S_FALSE;
+  vx::win::IRibbonExtensibility* ribbon = nullptr;
+  std::vector<RibbonDocument> ribbons;
+  const RibbonDocument* Ribbon(const std::wstring& ribbonId) const;
 };
+
+// What a ribbon click answers when no such control is shown there.
+inline constexpr HRESULT kNotShown = S_FALSE;
 
 class Host {
  public:
@@ -56,6 +70,18 @@ class Host {
   Host& operator=(const Host&) = delete;
 
   World& world() { return *world_; }
+
+  // ---- which Outlook ----
+  // Application.Version from now on, e.g. "16.0.0.4266"; chosen before
+  // Startup. Its major number (before the first ".") decides how the host
+  // behaves: below 12 command bars only; from 12 on each connected add-in is
+  // asked for IRibbonExtensibility, and GetCustomUI (through the vtable) for
+  // "Microsoft.Outlook.Explorer" at connection (from 14 on) and for an
+  // inspector's ribbon ID when the first window of that kind opens.
+  void SetVersion(const std::wstring& version);
+  int Major() const { return world_->major; }
+  // What the host found wrong (see World::faults); a test expects none.
+  const std::vector<std::wstring>& Faults() const { return world_->faults; }
   ApplicationObj* app() { return world_->app; }
   NameSpaceObj* ns() { return world_->ns; }
 
@@ -90,6 +116,29 @@ class Host {
   // Removes the control from the window's "Standard" bar, as a user
   // customising the toolbar would. False when there is none.
   bool RemoveControl(BarsObj* bars, const std::wstring& caption);
+
+  // ---- ribbon ----
+  // Clicks a control the way Office does: the first connected add-in whose
+  // loaded document shows a control of that id there is called back on its
+  // IRibbonExtensibility pointer, GetIDsOfNames(IID_NULL, {onAction}, 1) and
+  // Invoke(DISPATCH_METHOD) with the host's IRibbonControl as the only
+  // argument. Its Context: the explorer (the Home tab of the module the
+  // explorer shows: "TabContacts", "TabMail"), the inspector (the item's
+  // first tab: "TabContact" ...), or a new Selection of the right-clicked
+  // items (the menu for them: "ContextMenuContactItem",
+  // "ContextMenuMultipleItems" ...; the explorer's own selection is left as
+  // it is). The result is Invoke's (or GetIDsOfNames' failure), or
+  // kNotShown. A control or context still referenced after the callback is
+  // a fault.
+  HRESULT RibbonClick(ExplorerObj* explorer, const std::wstring& controlId);
+  HRESULT RibbonClick(InspectorObj* inspector, const std::wstring& controlId);
+  HRESULT ContextMenuClick(ExplorerObj* explorer, const std::vector<IDispatch*>& items,
+                           const std::wstring& controlId);
+  // The control of that id shown there, or null.
+  const RibbonControlDef* RibbonControl(ExplorerObj* explorer, const std::wstring& controlId) const;
+  const RibbonControlDef* RibbonControl(InspectorObj* inspector, const std::wstring& controlId) const;
+  const RibbonControlDef* ContextMenuControl(const std::vector<IDispatch*>& items,
+                                             const std::wstring& controlId) const;
 
   // ---- folder properties dialog ----
   // Opens a folder's properties dialog: a new PropertyPages collection is
@@ -154,6 +203,14 @@ class Host {
  private:
   void Register();
   void Unregister();
+  void ConnectRibbon(AddIn& a);
+  void DisconnectRibbon(AddIn& a);
+  void AskRibbon(AddIn& a, const std::wstring& ribbonId);
+  // The add-in and control shown with that id in a ribbon and place.
+  std::pair<const AddIn*, const RibbonControlDef*> Shown(const std::wstring& ribbonId,
+                                                   const std::wstring& place, bool contextMenu,
+                                                   const std::wstring& controlId) const;
+  HRESULT Callback(std::pair<const AddIn*, const RibbonControlDef*> shown, IDispatch* context);
 
   bool comInitialised_ = false;
   std::unique_ptr<World> world_;

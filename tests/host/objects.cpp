@@ -89,6 +89,13 @@ HRESULT ControlsObj::Add(VARIANT type, VARIANT id, VARIANT, VARIANT before, VARI
   long kind = 1;  // msoControlButton
   if (!Missing(type) && !AsLong(type, &kind)) return DISP_E_TYPEMISMATCH;
   if (kind != 1) return E_INVALIDARG;  // only buttons are modelled
+  // Outlook would show it on a generic "Add-Ins" tab: the add-in should
+  // have used its ribbon there.
+  if (world_.major >= 14 || (world_.major == 12 && bar_->inInspector)) {
+    world_.faults.push_back(L"a command-bar control added to the " +
+                            std::wstring(bar_->inInspector ? L"inspector" : L"explorer") +
+                            L" bar '" + bar_->name + L"' at version " + world_.version);
+  }
   long newId = 0;
   if (!Missing(id) && !AsLong(id, &newId)) return DISP_E_TYPEMISMATCH;
   if (newId == 0) newId = world_.nextControlId++;
@@ -176,9 +183,10 @@ HRESULT BarObj::FindControl(VARIANT type, VARIANT id, VARIANT tag, VARIANT visib
 
 HRESULT BarObj::get_Name(BSTR* v) { return OutText(name, v); }
 
-BarsObj::BarsObj(Tracker& t, World& world) : Dispatch(t, L"CommandBars") {
+BarsObj::BarsObj(Tracker& t, World& world, bool inInspector) : Dispatch(t, L"CommandBars") {
   for (const wchar_t* name : {L"Menu Bar", L"Standard", L"Advanced"}) {
     bars.push_back(t.Make<BarObj>(world, name));
+    bars.back()->inInspector = inInspector;
   }
   // A few built-in buttons, so that added ones are not alone on the bar.
   BarObj* standard = bars[1];
@@ -335,7 +343,7 @@ ExplorerObj::ExplorerObj(Tracker& t, World& world, FolderObj* shown)
     : OlObject(t, world, L"Explorer", static_cast<_Application*>(world.app)),
       folder(shown),
       selection(t.Make<SelectionObj>(world, AsDispatch())),
-      bars(t.Make<BarsObj>(world)),
+      bars(t.Make<BarsObj>(world, false)),
       events(AddSource(DIID_ExplorerEvents)) {}
 
 HRESULT ExplorerObj::get_CommandBars(IDispatch** out) {
@@ -389,7 +397,7 @@ HRESULT ExplorersObj::Item(VARIANT index, _Explorer** out) {
 InspectorObj::InspectorObj(Tracker& t, World& world, IDispatch* shown)
     : OlObject(t, world, L"Inspector", static_cast<_Application*>(world.app)),
       item(shown),
-      bars(t.Make<BarsObj>(world)),
+      bars(t.Make<BarsObj>(world, true)),
       events(AddSource(DIID_InspectorEvents)) {}
 
 HRESULT InspectorObj::get_CommandBars(IDispatch** out) {
@@ -497,7 +505,7 @@ ApplicationObj::ApplicationObj(Tracker& t, World& world)
     : OlObject(t, world, L"Application", nullptr), events(AddSource(DIID_ApplicationEvents)) {}
 
 HRESULT ApplicationObj::get_Name(BSTR* v) { return OutText(L"Outlook", v); }
-HRESULT ApplicationObj::get_Version(BSTR* v) { return OutText(L"9.0.0.2711", v); }
+HRESULT ApplicationObj::get_Version(BSTR* v) { return OutText(world_.version, v); }
 HRESULT ApplicationObj::ActiveExplorer(_Explorer** out) {
   return Out(static_cast<_Explorer*>(world_.activeExplorer), out);
 }

@@ -54,6 +54,13 @@ struct World {
   InspectorObj* activeInspector = nullptr;
   std::map<long, FolderObj*> defaultFolders;  // by OlDefaultFolders
   int nextControlId = 10001;                  // Ids of added controls
+  // Application.Version and its major number, chosen before the start.
+  std::wstring version = L"9.0.0.2711";
+  int major = 9;
+  // What this Outlook would refuse, or what an add-in must not do at this
+  // version (a command-bar control where the ribbon replaced the bars, a
+  // reference kept from a ribbon callback): a test fails on any.
+  std::vector<std::wstring> faults;
 };
 
 // ---- Office: command bars ----
@@ -121,6 +128,7 @@ class BarObj : public Dispatch<CommandBar> {
   std::wstring name;
   std::vector<ButtonObj*> buttons;  // in bar order; deleted ones removed
   ControlsObj* controls;
+  bool inInspector = false;         // an inspector's bar, not an explorer's
 
   ButtonObj* Find(const std::wstring& caption) const;  // first with that caption
   void Remove(ButtonObj* button);                      // as the user (or the host) would
@@ -136,7 +144,7 @@ class BarObj : public Dispatch<CommandBar> {
 // buttons) and "Advanced".
 class BarsObj : public Dispatch<_CommandBars> {
  public:
-  BarsObj(Tracker& t, World& world);
+  BarsObj(Tracker& t, World& world, bool inInspector);
   std::vector<BarObj*> bars;
   BarObj* Find(const std::wstring& name) const;
 

@@ -59,6 +59,7 @@ class PageInHost : public testing::Test {
                                                   .MailingAddressStreet = L"Hauptstraße 5",
                                                   .MailingAddressPostalCode = L"80331"});
     explorer_ = host_->OpenExplorer(host_->Contacts());
+    host_->SetVersion(version_);
     host_->Startup();
   }
   void TearDown() override {
@@ -78,6 +79,13 @@ class PageInHost : public testing::Test {
   std::unique_ptr<Host> host_;
   host::ContactObj* anna_ = nullptr;
   ExplorerObj* explorer_ = nullptr;
+  const wchar_t* version_ = L"9.0.0.2711";  // Outlook's, chosen before the start
+};
+
+// The same page in an Outlook with a ribbon.
+class PageInOutlook2016 : public PageInHost {
+ protected:
+  PageInOutlook2016() { version_ = L"16.0.0.4266"; }
 };
 
 TEST_F(PageInHost, EditApplyAndTheNextClickUsesTheNewTemplate) {
@@ -167,6 +175,26 @@ TEST_F(PageInHost, TheLastPageToCloseGivesTheApplicationBack) {
   CoFreeUnusedLibrariesEx(0, 0);
   CoFreeUnusedLibrariesEx(0, 0);
   EXPECT_EQ(GetModuleHandleW(VX_VELLOX_OCX), nullptr) << "the library can unload";
+}
+
+// Apply reaches the running add-in through the object it published, beside
+// until the add-in answers IRibbonExtensibility: drop the prefix then.
+TEST_F(PageInOutlook2016, ApplyAndTheNextRibbonClickUsesTheNewTemplate) {
+  {
+    PageSite site;
+    PageDialog dialog(site);
+    OpenProperties(site, dialog);
+    SendMessageW(GetDlgItem(dialog.pageWindow(), kBtnDelete), BM_CLICK, 0, 0);  // <MailingAddress>
+    dialog.Press(kIdApply);
+    EXPECT_TRUE(host_->TakeBoxes().empty()) << "the add-in was reached";
+    host_->Select(explorer_, {anna_->AsDispatch()});
+    ASSERT_EQ(host_->RibbonClick(explorer_, L"VelloxCopyExplorer"), S_OK);
+    EXPECT_EQ(Host::ClipboardText(), "Anna M\xFCller\r\nM\xFCller & S\xF6hne GmbH");
+    dialog.Close();
+  }
+  host_->Shutdown();
+  EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
+  EXPECT_TRUE(host_->Faults().empty());
 }
 
 }  // namespace
