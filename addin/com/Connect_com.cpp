@@ -26,11 +26,10 @@ using win::IDTExtensibility2;
 // Runs a call of the logic; whatever escapes it stays here.
 template <class Body>
 HRESULT Answer(Body&& body) noexcept {
-  try {
+  return Boundary(S_OK, [&] {
     body();
-  } catch (...) {
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
 
 #pragma GCC diagnostic push
