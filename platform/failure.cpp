@@ -62,4 +62,16 @@ Failure CurrentFailure() {
   }
 }
 
+int32_t CurrentFailureNumber() noexcept {
+  try {
+    throw;
+  } catch (const Failure& failure) {
+    return failure.number();
+  } catch (const std::bad_alloc&) {
+    return fail::kOutOfMemory;
+  } catch (...) {
+    return fail::kInternalError;
+  }
+}
+
 }  // namespace vx

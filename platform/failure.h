@@ -53,8 +53,13 @@ Text DescriptionOf(int32_t number);
 [[noreturn]] void Raise(int32_t number, Text description);
 
 // Inside a catch block: the failure being handled. A Failure is itself,
-// std::bad_alloc is failure 7, anything else failure 51.
+// std::bad_alloc is failure 7, anything else failure 51. Allocates: it may
+// itself raise std::bad_alloc.
 Failure CurrentFailure();
+
+// Inside a catch block: the number CurrentFailure() would give, without
+// allocating anything.
+int32_t CurrentFailureNumber() noexcept;
 
 // "Skips failing statements silently": runs one statement; a failure it
 // raises is swallowed. Returns the failure's number, or 0 when the statement
@@ -65,7 +70,22 @@ int32_t ResumeNext(Statement&& statement) noexcept {
     statement();
     return 0;
   } catch (...) {
-    return CurrentFailure().number();
+    return CurrentFailureNumber();
+  }
+}
+
+// The edge of the libraries: an export, a COM method or class factory, a
+// window or dialog procedure, an event sink, an enumeration callback. Runs
+// body and returns what it returns; whatever it throws, lack of memory
+// included, ends here and the caller gets onFailure instead. Nothing may
+// unwind into a caller that is not ours: through a frame of the system, on
+// 32-bit Windows, that ends the host process.
+template <class R, class Body>
+R Boundary(R onFailure, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return onFailure;
   }
 }
 

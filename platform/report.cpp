@@ -2,19 +2,24 @@
 
 namespace vx {
 
+Text ErrorBox::Suffix() const {
+  if (kind.empty() && module.empty()) return Text(suffix);
+  Text german = u" in Funktion '";
+  german += title;
+  german += u"' von ";
+  german += kind;
+  german += u" '";
+  german += module;
+  german += u"'";
+  return german;
+}
+
 ErrorBox GermanBox(TextView procedure, TextView kind, TextView module) {
-  Text suffix = u" in Funktion '";
-  suffix += procedure;
-  suffix += u"' von ";
-  suffix += kind;
-  suffix += u" '";
-  suffix += module;
-  suffix += u"'";
-  return ErrorBox{Text(procedure), mb::kCritical, std::move(suffix)};
+  return ErrorBox{procedure, mb::kCritical, kind, module, TextView()};
 }
 
 ErrorBox EnglishBox(TextView suffix) {
-  return ErrorBox{Text(kAppTitle), mb::kOkOnly, Text(suffix)};
+  return ErrorBox{kAppTitle, mb::kOkOnly, TextView(), TextView(), suffix};
 }
 
 Text FormatReport(const Failure& failure, TextView suffix) {
@@ -28,7 +33,7 @@ Text FormatReport(const Failure& failure, TextView suffix) {
 }
 
 void Report(MessageBoxes& boxes, const ErrorBox& box, const Failure& failure) {
-  boxes.Show(FormatReport(failure, box.suffix), box.style, box.title);
+  boxes.Show(FormatReport(failure, box.Suffix()), box.style, Text(box.title));
 }
 
 }  // namespace vx

@@ -9,14 +9,21 @@
 
 namespace vx {
 
+// Where a report goes and what it names. It holds views of the literals it
+// was made from, so making one never fails; the suffix is put together only
+// when a report is shown.
 struct ErrorBox {
-  Text title;
+  TextView title;
   int32_t style;
-  Text suffix;
+  TextView kind;    // the German family's kind of module and module;
+  TextView module;  // both empty for the English family
+  TextView suffix;  // the English family's suffix as given
+  Text Suffix() const;
 };
 
 // German family: " in Funktion 'proc' von <kind> 'module'", critical icon,
-// the procedure's name as title. kind is "Klassenmodul", "Designer",
+// the procedure's name as title. The three texts must outlive the box
+// (literals do). kind is "Klassenmodul", "Designer",
 // "Formular" or "Benutzersteuerelement".
 ErrorBox GermanBox(TextView procedure, TextView kind, TextView module);
 
@@ -29,14 +36,15 @@ Text FormatReport(const Failure& failure, TextView suffix);
 void Report(MessageBoxes& boxes, const ErrorBox& box, const Failure& failure);
 
 // Runs body; a failure is reported in box and swallowed. Returns true when the
-// body ran through.
+// body ran through. Nothing leaves it: a report that cannot be made (no
+// memory left for its text) is given up.
 template <class Body>
-bool Guarded(MessageBoxes& boxes, const ErrorBox& box, Body&& body) {
+bool Guarded(MessageBoxes& boxes, const ErrorBox& box, Body&& body) noexcept {
   try {
     body();
     return true;
   } catch (...) {
-    Report(boxes, box, CurrentFailure());
+    ResumeNext([&] { Report(boxes, box, CurrentFailure()); });
     return false;
   }
 }

@@ -48,11 +48,10 @@ bool IsCallbackName(const wchar_t* name) {
 // Runs a call of the logic; whatever escapes it stays here.
 template <class Body>
 HRESULT Answer(Body&& body) noexcept {
-  try {
+  return Boundary(S_OK, [&] {
     body();
-  } catch (...) {
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
 
 #pragma GCC diagnostic push

@@ -67,24 +67,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
+// The exports answer; nothing they run may unwind into the caller.
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return vx::win::GetClassObject(vx::com::kClasses, std::size(vx::com::kClasses), clsid, iid, out);
 }
 
 STDAPI DllCanUnloadNow() { return vx::win::module::CanUnloadNow(); }
 
-STDAPI DllRegisterServer() {
-  try {
-    return vx::com::Register();
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
-}
+STDAPI DllRegisterServer() { return vx::Boundary(E_OUTOFMEMORY, [] { return vx::com::Register(); }); }
 
 STDAPI DllUnregisterServer() {
-  try {
-    return vx::com::Unregister();
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return vx::Boundary(E_OUTOFMEMORY, [] { return vx::com::Unregister(); });
 }

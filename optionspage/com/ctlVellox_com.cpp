@@ -155,13 +155,19 @@ class Control final
   }
 
   // ---- _ctlVellox ----
+  // Every method that runs the page logic or allocates is a boundary of its
+  // own (Boundary): lack of memory is answered, never thrown at the caller.
   STDMETHODIMP ReadAdressFormat() override {
-    page_->ReadAdressFormat();
-    return S_OK;
+    return Boundary(E_OUTOFMEMORY, [&] {
+      page_->ReadAdressFormat();
+      return S_OK;
+    });
   }
   STDMETHODIMP SaveInitialSettings() override {
-    page_->SaveInitialSettings();
-    return S_OK;
+    return Boundary(E_OUTOFMEMORY, [&] {
+      page_->SaveInitialSettings();
+      return S_OK;
+    });
   }
 
   // ---- Outlook's PropertyPage ----
@@ -170,21 +176,28 @@ class Control final
   // apply), so that creation still finds the site.
   STDMETHODIMP GetPageInfo(BSTR* helpFile, LONG* helpContext) override {
     if (!helpFile || !helpContext) return E_POINTER;
-    if (!CreatedWithSite()) return S_OK;
-    // The page offers no help: both stay as the dialog passed them.
-    Text file;
-    int32_t context = *helpContext;
-    page_->PropertyPage_GetPageInfo(file, context);
-    return S_OK;
+    return Boundary(E_OUTOFMEMORY, [&] {
+      if (!CreatedWithSite()) return S_OK;
+      // The page offers no help: both stay as the dialog passed them.
+      Text file;
+      int32_t context = *helpContext;
+      page_->PropertyPage_GetPageInfo(file, context);
+      return S_OK;
+    });
   }
   STDMETHODIMP get_Dirty(VARIANT_BOOL* dirty) override {
     if (!dirty) return E_POINTER;
-    *dirty = CreatedWithSite() && page_->PropertyPage_Dirty() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    *dirty = VARIANT_FALSE;
+    return Boundary(E_OUTOFMEMORY, [&] {
+      *dirty = CreatedWithSite() && page_->PropertyPage_Dirty() ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    });
   }
   STDMETHODIMP Apply() override {
-    if (CreatedWithSite()) page_->PropertyPage_Apply();
-    return S_OK;
+    return Boundary(E_OUTOFMEMORY, [&] {
+      if (CreatedWithSite()) page_->PropertyPage_Apply();
+      return S_OK;
+    });
   }
 
   // ---- page::UserControl ----
@@ -203,18 +216,20 @@ class Control final
   STDMETHODIMP SetClientSite(IOleClientSite* site) override {
     site_ = site;
     if (!site_ || created_) return S_OK;
-    if (initialised_) {
-      // The container initialised the control before giving it its site.
-      EnsureCreated();
-    } else {
-      // The site comes first (OLEMISC_SETCLIENTSITEFIRST): a container
-      // initialises right after it. One that never does gets its page
-      // created as soon as the thread's messages run again.
-      window_->Defer([this] {
-        if (site_) EnsureCreated();
-      });
-    }
-    return S_OK;
+    return Boundary(E_OUTOFMEMORY, [&] {
+      if (initialised_) {
+        // The container initialised the control before giving it its site.
+        EnsureCreated();
+      } else {
+        // The site comes first (OLEMISC_SETCLIENTSITEFIRST): a container
+        // initialises right after it. One that never does gets its page
+        // created as soon as the thread's messages run again.
+        window_->Defer([this] {
+          if (site_) EnsureCreated();
+        });
+      }
+      return S_OK;
+    });
   }
   STDMETHODIMP GetClientSite(IOleClientSite** site) override {
     if (!site) return E_POINTER;
@@ -239,20 +254,22 @@ class Control final
     return E_NOTIMPL;
   }
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent, LPCRECT rect) override {
-    CreatedWithSite();
-    switch (verb) {
-      case OLEIVERB_PRIMARY:
-      case OLEIVERB_SHOW:
-      case OLEIVERB_INPLACEACTIVATE:
-      case OLEIVERB_UIACTIVATE:
-        return Activate(verb == OLEIVERB_UIACTIVATE || verb == OLEIVERB_PRIMARY, parent, rect);
-      case OLEIVERB_HIDE:
-        UIDeactivate();
-        window_->Hide();
-        return S_OK;
-      default:
-        return OLEOBJ_S_INVALIDVERB;
-    }
+    return Boundary(E_OUTOFMEMORY, [&]() -> HRESULT {
+      CreatedWithSite();
+      switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE:
+          return Activate(verb == OLEIVERB_UIACTIVATE || verb == OLEIVERB_PRIMARY, parent, rect);
+        case OLEIVERB_HIDE:
+          UIDeactivate();
+          window_->Hide();
+          return S_OK;
+        default:
+          return OLEOBJ_S_INVALIDVERB;
+      }
+    });
   }
   STDMETHODIMP EnumVerbs(IEnumOLEVERB** out) override { return OleRegEnumVerbs(kClsidCtlVellox, out); }
   STDMETHODIMP Update() override { return S_OK; }
@@ -419,11 +436,13 @@ class Control final
   STDMETHODIMP GetClassInfo(ITypeInfo** info) override {
     if (!info) return E_POINTER;
     *info = nullptr;
-    Ref<ITypeLib> library;
-    const std::wstring path(reinterpret_cast<const wchar_t*>(module::Path().c_str()));
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.GetAddressOf());
-    if (FAILED(hr)) return hr;
-    return library->GetTypeInfoOfGuid(kClsidCtlVellox, info);
+    return Boundary(E_OUTOFMEMORY, [&] {
+      Ref<ITypeLib> library;
+      const std::wstring path(reinterpret_cast<const wchar_t*>(module::Path().c_str()));
+      HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.GetAddressOf());
+      if (FAILED(hr)) return hr;
+      return library->GetTypeInfoOfGuid(kClsidCtlVellox, info);
+    });
   }
   STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override {
     if (!guid) return E_POINTER;
@@ -505,11 +524,14 @@ class Control final
     return created_;
   }
 
-  HRESULT Initialise() {
+  // IPersistStreamInit's and IPersistPropertyBag's initialisations.
+  HRESULT Initialise() noexcept {
     if (initialised_) return E_UNEXPECTED;
     initialised_ = true;
-    if (site_) EnsureCreated();
-    return S_OK;
+    return Boundary(E_OUTOFMEMORY, [&] {
+      if (site_) EnsureCreated();
+      return S_OK;
+    });
   }
 
   HRESULT Activate(bool uiActivate, HWND parent, LPCRECT rect) {
@@ -583,8 +605,10 @@ STDMETHODIMP EventsPoint::GetConnectionPointContainer(IConnectionPointContainer*
 
 STDMETHODIMP EventsPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!sink || !cookie) return E_POINTER;
-  *cookie = owner_->AddSink(sink);
-  return S_OK;
+  return Boundary(E_OUTOFMEMORY, [&] {
+    *cookie = owner_->AddSink(sink);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP EventsPoint::Unadvise(DWORD cookie) {

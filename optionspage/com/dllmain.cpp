@@ -60,6 +60,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
   return TRUE;
 }
 
+// The exports answer; nothing they run may unwind into the caller.
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   return GetClassObject(kClasses, 1, clsid, iid, out);
 }
@@ -67,15 +68,19 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
 STDAPI DllCanUnloadNow() { return module::CanUnloadNow(); }
 
 STDAPI DllRegisterServer() {
-  const Text path = module::Path();
-  HRESULT hr = reg::RegisterTypeLibrary(path);
-  if (SUCCEEDED(hr)) hr = reg::RegisterServerClass(kCtlVellox, path);
-  if (SUCCEEDED(hr)) hr = RegisterControlEntries(path);
-  return hr;
+  return Boundary(E_OUTOFMEMORY, [] {
+    const Text path = module::Path();
+    HRESULT hr = reg::RegisterTypeLibrary(path);
+    if (SUCCEEDED(hr)) hr = reg::RegisterServerClass(kCtlVellox, path);
+    if (SUCCEEDED(hr)) hr = RegisterControlEntries(path);
+    return hr;
+  });
 }
 
 STDAPI DllUnregisterServer() {
-  HRESULT hr = reg::UnregisterServerClass(kCtlVellox);
-  const HRESULT lib = reg::UnregisterTypeLibrary(module::Path());
-  return FAILED(hr) ? hr : lib;
+  return Boundary(E_OUTOFMEMORY, [] {
+    HRESULT hr = reg::UnregisterServerClass(kCtlVellox);
+    const HRESULT lib = reg::UnregisterTypeLibrary(module::Path());
+    return FAILED(hr) ? hr : lib;
+  });
 }

@@ -215,33 +215,44 @@ PageWindow::PageWindow(HINSTANCE module) : module_(module) {
     }
   }
 
-  // Tahoma 8.25 pt, regular.
-  font_ = CreateFontW(-MulDiv(825, ScreenDpi(LOGPIXELSY), 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                      FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+  // A construction that fails half-way gives back what it made before the
+  // failure leaves: the window knows this object from its first message on,
+  // and must not outlive it.
+  try {
+    // Tahoma 8.25 pt, regular.
+    font_ = CreateFontW(-MulDiv(825, ScreenDpi(LOGPIXELSY), 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                        FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 
-  const SIZE size = DesignedSize();
-  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                          size.cx, size.cy, nullptr, nullptr, module_, this);
-  if (!hwnd_) {
-    if (font_) DeleteObject(font_);
-    Raise(fail::kOutOfMemory);
+    const SIZE size = DesignedSize();
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                            size.cx, size.cy, nullptr, nullptr, module_, this);
+    if (!hwnd_) Raise(fail::kOutOfMemory);
+    CreateChildren();
+  } catch (...) {
+    Destroy();
+    throw;
   }
-  CreateChildren();
 }
 
-PageWindow::~PageWindow() {
+PageWindow::~PageWindow() { Destroy(); }
+
+void PageWindow::Destroy() noexcept {
   page_ = nullptr;
   deferred_ = nullptr;
   if (tooltip_) DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    DestroyWindow(hwnd_);
+    DestroyWindow(hwnd_);  // and its controls with it
+    hwnd_ = nullptr;
   }
-  for (HICON icon : icons_) {
+  for (HICON& icon : icons_) {
     if (icon) DestroyIcon(icon);
+    icon = nullptr;
   }
   if (font_) DeleteObject(font_);
+  font_ = nullptr;
 }
 
 HWND PageWindow::AddChild(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle,
@@ -336,16 +347,20 @@ void PageWindow::Move(const RECT& rect) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A message whose handling fails (no memory for a line's text, for one) is
+// answered 0: for an in-place edit that means the line keeps its text.
 LRESULT CALLBACK PageWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto* self = static_cast<PageWindow*>(create->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self) return self->Handle(msg, wp, lp);
-  return DefWindowProcW(hwnd, msg, wp, lp);
+  return Boundary<LRESULT>(0, [&] {
+    if (msg == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+      auto* self = static_cast<PageWindow*>(create->lpCreateParams);
+      self->hwnd_ = hwnd;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) return self->Handle(msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  });
 }
 
 LRESULT PageWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -92,7 +92,8 @@ class PageWindow {
  public:
   // Creates the hidden window with its controls. module: the library whose
   // resources hold the button icons. Raises a numbered failure when the
-  // window cannot be created.
+  // window or one of its controls cannot be created, having given back
+  // whatever it had made.
   explicit PageWindow(HINSTANCE module);
   ~PageWindow();
   PageWindow(const PageWindow&) = delete;
@@ -124,6 +125,8 @@ class PageWindow {
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void CreateChildren();
+  // Gives back the window, its controls, icons and font.
+  void Destroy() noexcept;
   HWND AddChild(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int id,
                 int left, int top, int width, int height);
   void AddToolTip(HWND control, const wchar_t* text);

@@ -104,7 +104,7 @@ class ClassFactory final : public ComObject<IClassFactory> {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    return entry_.create(iid, out);
+    return Boundary(E_OUTOFMEMORY, [&] { return entry_.create(iid, out); });
   }
   STDMETHODIMP LockServer(BOOL lock) override {
     if (lock) {
@@ -129,13 +129,15 @@ HRESULT GetClassObject(const ClassEntry* table, size_t count, REFCLSID clsid, RE
                        void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  for (size_t i = 0; i < count; ++i) {
-    if (!IsEqualCLSID(*table[i].clsid, clsid)) continue;
-    Ref<ClassFactory> factory = New<ClassFactory>(table[i]);
-    if (!factory) return E_OUTOFMEMORY;
-    return factory->QueryInterface(iid, out);
-  }
-  return CLASS_E_CLASSNOTAVAILABLE;
+  return Boundary(E_OUTOFMEMORY, [&]() -> HRESULT {
+    for (size_t i = 0; i < count; ++i) {
+      if (!IsEqualCLSID(*table[i].clsid, clsid)) continue;
+      Ref<ClassFactory> factory = New<ClassFactory>(table[i]);
+      if (!factory) return E_OUTOFMEMORY;
+      return factory->QueryInterface(iid, out);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+  });
 }
 
 }  // namespace vx::win

@@ -4,11 +4,12 @@
 // serving a table of classes.
 //
 // No C++ exception leaves any method here: every entry point answers with an
-// HRESULT.
+// HRESULT, E_OUTOFMEMORY when memory ran out (Boundary, platform/failure.h).
 #pragma once
 
 #include <new>
 
+#include "platform/failure.h"
 #include "platform/win32/com.h"
 
 namespace vx::win {
@@ -112,16 +113,19 @@ class DualObject : public ComObject<Dual, Others...> {
  public:
   explicit DualObject(const IID& iid) : dispatch_(iid) {}
 
+  // Loading the type information allocates: each is a boundary of its own.
   STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dispatch_.GetTypeInfoCount(count); }
   STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-    return dispatch_.GetTypeInfo(index, info);
+    return Boundary(E_OUTOFMEMORY, [&] { return dispatch_.GetTypeInfo(index, info); });
   }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    return dispatch_.GetIDsOfNames(names, count, ids);
+    return Boundary(E_OUTOFMEMORY, [&] { return dispatch_.GetIDsOfNames(names, count, ids); });
   }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* info, UINT* argError) override {
-    return dispatch_.Invoke(static_cast<Dual*>(this), id, flags, params, result, info, argError);
+    return Boundary(E_OUTOFMEMORY, [&] {
+      return dispatch_.Invoke(static_cast<Dual*>(this), id, flags, params, result, info, argError);
+    });
   }
 
  protected:

@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <vector>
+
+#include "platform/win32/lock.h"
 
 namespace vx::win {
 
@@ -58,8 +61,16 @@ struct CacheKey {
   }
 };
 
-std::map<CacheKey, DISPID>& Cache() {
-  static std::map<CacheKey, DISPID> cache;
+// Shared by every thread of the process: a DISPID depends only on the type
+// and the name, whichever thread asks. Pages may live on several
+// single-threaded apartments of one host, each calling in on its own thread.
+struct DispIdCache {
+  CriticalSection lock;
+  std::map<CacheKey, DISPID> ids;
+};
+
+DispIdCache& Cache() {
+  static DispIdCache cache;
   return cache;
 }
 
@@ -119,14 +130,19 @@ DISPID DispatchObject::IdOf(TextView name) {
   CacheKey key;
   if (cached) {
     key = CacheKey{type_, Lowered(name)};
-    auto found = Cache().find(key);
-    if (found != Cache().end()) return found->second;
+    std::lock_guard<CriticalSection> hold(Cache().lock);
+    auto found = Cache().ids.find(key);
+    if (found != Cache().ids.end()) return found->second;
   }
+  // Asked outside the lock: the object may call back or dispatch messages.
   std::wstring wide = WideString(name);
   LPOLESTR names[] = {wide.data()};
   DISPID id = DISPID_UNKNOWN;
   Check(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
-  if (cached) Cache().emplace(std::move(key), id);
+  if (cached) {
+    std::lock_guard<CriticalSection> hold(Cache().lock);
+    Cache().ids.emplace(std::move(key), id);
+  }
   return id;
 }
 
@@ -181,7 +197,14 @@ void DispatchObject::Put(TextView name, const Variant& value) {
   Invoke(name, DISPATCH_PROPERTYPUT, {value});
 }
 
-size_t DispIdCacheSize() { return Cache().size(); }
-void ClearDispIdCache() { Cache().clear(); }
+size_t DispIdCacheSize() {
+  std::lock_guard<CriticalSection> hold(Cache().lock);
+  return Cache().ids.size();
+}
+
+void ClearDispIdCache() {
+  std::lock_guard<CriticalSection> hold(Cache().lock);
+  Cache().ids.clear();
+}
 
 }  // namespace vx::win

@@ -12,8 +12,9 @@
 // DISPIDs are cached per type of object (the GUID of the object's own type
 // information) and member name, so a selection that mixes item kinds stays
 // correct and a click over thousands of contacts asks for each name once.
-// Objects without type information are asked every time. The cache belongs
-// to the user-interface thread, like every call into the host.
+// Objects without type information are asked every time. The cache is one
+// for the process and locked: each thread's calls go to its own objects, but
+// the DISPIDs they learn are the same for all.
 #pragma once
 
 #include <initializer_list>

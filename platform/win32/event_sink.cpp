@@ -39,12 +39,11 @@ class EventSink final : public ComObject<IDispatch> {
       if (handler.id != id) continue;
       Ref<EventSink> alive(this);  // the handler may end this very subscription
       DISPPARAMS none{};
-      try {
+      // Handlers report their own failures; nothing crosses back to the source.
+      return Boundary(S_OK, [&] {
         handler.run(params ? *params : none);
-      } catch (...) {
-        // Handlers report their own failures; nothing crosses back to the source.
-      }
-      break;
+        return S_OK;
+      });
     }
     return S_OK;  // events nobody handles are answered as well
   }

@@ -71,6 +71,7 @@ class Showing {
   static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  static INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void Init(HWND dialog);
   void SetFonts(HWND dialog);
   static void SizeToText(HWND dialog, const AutoSize& label);
@@ -123,7 +124,12 @@ void Showing::SizeToText(HWND dialog, const AutoSize& label) {
   SetWindowPos(control, nullptr, left, box.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A message whose handling fails is answered FALSE, the dialog's default.
 INT_PTR CALLBACK Showing::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Boundary<INT_PTR>(FALSE, [&] { return Handle(dialog, message, wParam, lParam); });
+}
+
+INT_PTR Showing::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<Showing*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:

@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/win32/com_registration.h"
 #include "platform/win32/dispatch.h"
 #include "platform/win32/event_sink.h"
 #include "platform/win32/outlook_dispatch.h"
 #include "test_objects.h"
+#include "tests/host/thread.h"
+#include "tests/unit/failing_allocator.h"
 
 namespace vx::test {
 namespace {
@@ -130,6 +135,58 @@ TEST_F(DispatchTest, CachesDispIdsPerObjectType) {
   EXPECT_EQ(win::DispIdCacheSize(), 3u);
 }
 
+// A contact that knows every name: each name asked gets a DISPID of its own
+// (its number after the first letter), all under the contact's type.
+class AnyNameContact final : public win::ComObject<IDispatch> {
+ public:
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override { return contact_->GetTypeInfoCount(count); }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+    return contact_->GetTypeInfo(index, lcid, info);
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+    ids[0] = _wtoi(names[0] + 1);
+    return S_OK;
+  }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+
+ private:
+  void* Find(REFIID iid) override { return IsEqualIID(iid, IID_IDispatch) ? static_cast<IDispatch*>(this) : nullptr; }
+  Ref<TestContact> contact_ = win::New<TestContact>();
+};
+
+// Pages may live on several threads of one host, each looking up names of
+// its own objects at once: the one cache of the process stays whole.
+TEST_F(DispatchTest, ThreadsLookingUpAtOnceShareOneWholeCache) {
+  constexpr int kThreads = 4, kNames = 30000;
+  HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int wrong[kThreads] = {};
+  {
+    std::vector<std::unique_ptr<host::Thread>> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.push_back(std::make_unique<host::Thread>([&, t] {
+        std::vector<Text> names;
+        for (int i = 0; i < kNames; ++i) {
+          const std::wstring name = static_cast<wchar_t>(L'a' + t) + std::to_wstring(i);
+          names.emplace_back(name.begin(), name.end());
+        }
+        auto object = win::New<AnyNameContact>();
+        DispatchObject any(static_cast<IDispatch*>(object.Get()));
+        any.IdOf(u"x0");  // the type is known before the race starts
+        WaitForSingleObject(start, INFINITE);
+        for (int i = 0; i < kNames; ++i) {
+          if (any.IdOf(names[i]) != i) ++wrong[t];
+        }
+      }));
+    }
+    SetEvent(start);
+  }
+  CloseHandle(start);
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(wrong[t], 0) << t;
+  EXPECT_EQ(win::DispIdCacheSize(), 1u + kThreads * kNames);
+}
+
 TEST_F(DispatchTest, ItemsReadTheirClassAndTexts) {
   auto contact = win::New<TestContact>();
   auto item = win::WrapItem(static_cast<ITestContact*>(contact.Get()));
@@ -245,6 +302,56 @@ TEST(EventSinks, SourcesWithoutTheConnectionPointFail) {
   });
   EXPECT_NE(failure.number(), 0);
   EXPECT_EQ(button->advises, 0);
+}
+
+// With no memory left, our objects answer E_OUTOFMEMORY where they would
+// have to allocate (the first use of their type information, a new object
+// from the class factory), an event sink answers its source as ever, and
+// everything works again once memory is back.
+TEST(OutOfMemory, OurObjectsAndSinksAnswerInsteadOfThrowing) {
+  auto contact = win::New<TestContact>();
+  IDispatch* dispatch = static_cast<ITestContact*>(contact.Get());
+  LPOLESTR name = const_cast<LPOLESTR>(L"FullName");
+  static const CLSID kSome = {0x1E5F0C2A, 0x77B1, 0x4E0B, {0x9A, 0x11, 0x20, 0x36, 0x4D, 0x52, 0x61, 0x70}};
+  static const win::ClassEntry kTable[] = {{&kSome, &win::CreateInstance<TestContact>}};
+  IClassFactory* factory = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(win::GetClassObject(kTable, 1, kSome, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+
+  auto button = win::New<TestButton>();
+  auto wrapped = win::WrapCommandBarButton(static_cast<ITestButton*>(button.Get()));
+  ClickSink sink;
+  ol::ConnectionPtr connection = wrapped->Advise(sink);
+  ASSERT_EQ(button->connected(), 1);
+  IDispatch* source = static_cast<ITestButton*>(button.Get());
+  VARIANTARG args[2];
+  VariantInit(&args[0]);  // CancelDefault: by value here
+  V_VT(&args[0]) = VT_BOOL;
+  V_BOOL(&args[0]) = VARIANT_FALSE;
+  args[1] = ObjectArg(source);
+  DISPPARAMS click{args, nullptr, 2, 0};
+
+  HRESULT ids = S_OK, created = S_OK, invoked = E_FAIL;
+  DISPID id = 0;
+  IUnknown* object = nullptr;
+  {
+    test::FailingAllocations none;
+    ids = dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id);
+    created = factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object));
+    invoked = button->sinks[0]->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &click, nullptr, nullptr, nullptr);
+  }
+  EXPECT_EQ(ids, E_OUTOFMEMORY);
+  EXPECT_EQ(created, E_OUTOFMEMORY);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(invoked, S_OK);
+  EXPECT_EQ(sink.clicks, 0) << "the handler could not be reached";
+
+  EXPECT_HRESULT_SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id));
+  EXPECT_EQ(id, 0x3001);
+  ASSERT_HRESULT_SUCCEEDED(factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)));
+  object->Release();
+  factory->Release();
+  button->Click(false);
+  EXPECT_EQ(sink.clicks, 1);
 }
 
 TEST(AddIns, ItemTakesTheProgIdAndObjectIsPutAndRead) {

@@ -359,6 +359,59 @@ TEST_F(Page, ClosingTheDialogReleasesThePageAndItsSite) {
   EXPECT_FALSE(IsWindow(page)) << "the control is gone with its window";
 }
 
+// The page windows of this thread: hidden top-level windows of the library's class.
+int PageWindowsOfThisThread() {
+  int count = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM p) CALLBACK -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(h, cls, 64);
+        if (lstrcmpW(cls, L"VelloxPageWindow") == 0) ++*reinterpret_cast<int*>(p);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// A page whose window cannot be completed (its last control refused, as at
+// the system's quota of window handles) is not created, and leaves no window
+// behind that the next broadcast could reach.
+TEST_F(Page, APageWhoseControlsCannotAllBeMadeLeavesNoWindowBehind) {
+  const int before = PageWindowsOfThisThread();
+  static HHOOK hook = nullptr;
+  hook = SetWindowsHookExW(
+      WH_CBT,
+      [](int code, WPARAM wp, LPARAM lp) CALLBACK -> LRESULT {
+        if (code == HCBT_CREATEWND) {
+          const wchar_t* text = reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs->lpszName;
+          if (text && !IS_INTRESOURCE(text) && lstrcmpW(text, L"Info") == 0) return 1;  // refused
+        }
+        return CallNextHookEx(hook, code, wp, lp);
+      },
+      nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  IUnknown* control = nullptr;
+  const HRESULT hr = Factory()->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control));
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(hr, E_FAIL) << "the dialog goes without the page";
+  EXPECT_EQ(control, nullptr);
+  EXPECT_EQ(PageWindowsOfThisThread(), before);
+  // A setting changes: every top-level window of the thread hears of it.
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM) CALLBACK -> BOOL {
+        SendMessageW(h, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
+        return TRUE;
+      },
+      0);
+  // The next page is made as usual.
+  ASSERT_HRESULT_SUCCEEDED(Factory()->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control)));
+  EXPECT_EQ(PageWindowsOfThisThread(), before + 1);
+  control->Release();
+  EXPECT_EQ(PageWindowsOfThisThread(), before);
+}
+
 TEST_F(Page, TheControlAnswersWhatAContainerAsks) {
   IUnknown* control = nullptr;
   ASSERT_HRESULT_SUCCEEDED(Factory()->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&control)));

@@ -3,6 +3,8 @@
 #include "platform/failure.h"
 #include "platform/report.h"
 #include "platform/settings.h"
+#include "tests/fakes/recording_boxes.h"
+#include "tests/unit/failing_allocator.h"
 
 namespace vx {
 namespace {
@@ -27,12 +29,26 @@ TEST(Failure, ResumeNextReportsTheNumberAndGoesOn) {
   EXPECT_EQ(ResumeNext([&] { Need(empty); }), 91);
 }
 
+TEST(Failure, WithNoMemoryLeftNothingEscapesResumeNextOrGuarded) {
+  fake::RecordingBoxes boxes;
+  int32_t number = 0;
+  bool ran = true;
+  {
+    test::FailingAllocations none;
+    number = ResumeNext([] { throw std::bad_alloc(); });
+    ran = Guarded(boxes, GermanBox(u"ReadAdressFormat", u"Designer", u"Connect"), [] { Raise(70); });
+  }
+  EXPECT_EQ(number, 7);
+  EXPECT_FALSE(ran);
+  EXPECT_TRUE(boxes.shown.empty()) << "no memory for the report's text";
+}
+
 TEST(Report, BothFamiliesFormatNumberDescriptionAndSuffix) {
   Failure f(9, DescriptionOf(9));
   ErrorBox german = GermanBox(u"ReadAdressFormat", u"Designer", u"Connect");
   EXPECT_EQ(german.title, u"ReadAdressFormat");
   EXPECT_EQ(german.style, 16);
-  EXPECT_EQ(FormatReport(f, german.suffix),
+  EXPECT_EQ(FormatReport(f, german.Suffix()),
             u"9: Index außerhalb des gültigen Bereichs\r\n\r\n"
             u" in Funktion 'ReadAdressFormat' von Designer 'Connect'");
   ErrorBox english = EnglishBox(u" in procedure ClipBoard_SetText of Modul mdlClipboard");

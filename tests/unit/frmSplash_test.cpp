@@ -4,6 +4,7 @@
 
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/unit/failing_allocator.h"
 
 namespace vx {
 namespace {
@@ -62,6 +63,20 @@ TEST_F(FrmSplashOk, AFailedWriteIsReportedOnceAndGoesNoFurther) {
   form.btnOK_Click(true);
   EXPECT_EQ(store.Value(u"Startup", u"ShowSplash"), u"1");
   EXPECT_EQ(boxes.shown.size(), 1u);
+}
+
+// The click handler answers the dialog whatever happens: with no memory
+// left, not even for the report of the failed write, it still returns.
+TEST_F(FrmSplashOk, WithNoMemoryLeftTheClickStillReturns) {
+  store.failSave = 70;
+  {
+    test::FailingAllocations none;
+    form.btnOK_Click(false);
+  }
+  EXPECT_TRUE(boxes.shown.empty()) << "no memory for the report's text";
+  store.failSave = 0;
+  form.btnOK_Click(true);
+  EXPECT_EQ(store.Value(u"Startup", u"ShowSplash"), u"1") << "the next click works";
 }
 
 }  // namespace
