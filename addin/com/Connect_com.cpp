@@ -98,14 +98,11 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   HRESULT CustomUI(BSTR ribbonId, BSTR* xml) noexcept {
     if (!xml) return E_POINTER;
     *xml = nullptr;
-    try {
+    // A failure gives no customization rather than one Outlook would report.
+    return Answer([&] {
       Text text = logic_.GetCustomUI(ribbonId ? win::FromWide(ribbonId, SysStringLen(ribbonId)) : Text());
-      if (text.empty()) return S_OK;
-      *xml = win::Bstr(text).release();
-    } catch (...) {
-      // No customization rather than a failure Outlook would report.
-    }
-    return S_OK;
+      if (!text.empty()) *xml = win::Bstr(text).release();
+    });
   }
 
   // Invoke of the callback "VelloxCopy": one argument, the IRibbonControl.
