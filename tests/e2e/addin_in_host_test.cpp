@@ -547,6 +547,32 @@ class VelloxInEachOutlook : public VelloxInHost, public testing::WithParamInterf
     return host_->RibbonClick(window, L"VelloxCopyInspector");
   }
 
+  // Every document this Outlook received, written as <major>-<ribbon ID>.xml
+  // (UTF-8) into the folder named by VX_RIBBON_DOCS, when set: the schema
+  // check of the test command validates them.
+  void KeepRibbonDocuments() {
+    wchar_t folder[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"VX_RIBBON_DOCS", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    CreateDirectoryW(folder, nullptr);
+    for (const host::RibbonDocument& doc : Vellox().ribbons) {
+      if (doc.null) continue;
+      std::wstring path = std::wstring(folder) + L"\\" + std::to_wstring(major_) + L"-" +
+                          doc.ribbonId + L".xml";
+      int bytes = WideCharToMultiByte(CP_UTF8, 0, doc.xml.c_str(), static_cast<int>(doc.xml.size()),
+                                      nullptr, 0, nullptr, nullptr);
+      std::string utf8(static_cast<size_t>(bytes), '\0');
+      WideCharToMultiByte(CP_UTF8, 0, doc.xml.c_str(), static_cast<int>(doc.xml.size()), utf8.data(),
+                          bytes, nullptr, nullptr);
+      HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot write " << Narrow(path);
+      DWORD written = 0;
+      EXPECT_TRUE(WriteFile(file, utf8.data(), static_cast<DWORD>(bytes), &written, nullptr));
+      CloseHandle(file);
+    }
+  }
+
   int major_ = 9;
 };
 
@@ -684,6 +710,7 @@ TEST_P(VelloxInEachOutlook, HoldsNothingAfterDisconnection) {
   host_->SwitchFolder(explorer, host_->Inbox());
   host_->OpenFolderProperties(host_->Contacts());
   EXPECT_GT(host_->Subscriptions(), 0);
+  KeepRibbonDocuments();
 
   host_->Shutdown();
   EXPECT_EQ(host_->ExternalRefs(), 0) << host_->Holders();
