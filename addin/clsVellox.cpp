@@ -191,11 +191,13 @@ void clsVellox::myOlExp_FolderSwitch() {
             myOLCommandBar = Need(Need(myOlExp.get()).CommandBars()).Item(u"Standard");
             // The button this bar already carries, if any; a bar without it
             // (first switch, removed by the user, another explorer) gets a
-            // new one below.
+            // new one below. The control found by its caption is the one
+            // kept: Office gives every custom control the same Id, so a
+            // search by Id would find whichever custom control comes first
+            // on the bar, another add-in's as likely as ours.
             int32_t lookup = ResumeNext([&] {
-              ol::CommandBar& bar = Need(myOLCommandBar);
-              myOLExpButton.Set(bar.FindControl(
-                  ol::kControlButton, Need(Need(bar.Controls()).Item(Text(kButtonCaption))).Id()));
+              myOLExpButton.Set(
+                  Need(Need(myOLCommandBar).Controls()).Item(Text(kButtonCaption)));
             });
             if (lookup == fail::kInvalidArgument) myOLExpButton.Empty();
             if (!myOLExpButton) {

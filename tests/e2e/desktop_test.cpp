@@ -1,5 +1,6 @@
-// Vellox.DLL in the substitute Outlook on a desktop it shares: programs of
-// the session that reach what the add-in publishes.
+// Vellox.DLL in the substitute Outlook on a desktop it shares: another
+// add-in's buttons on the same bars, and programs of the session that reach
+// what the add-in publishes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,11 +13,88 @@
 namespace vx::e2e {
 namespace {
 
+using host::ButtonObj;
+using host::Call;
 using host::ContactObj;
 using host::ExplorerObj;
+using host::Get;
 using host::Host;
+using host::InspectorObj;
 using host::Method;
+using host::Put;
 using host::Var;
+
+// Another add-in, connected before ours: it adds a custom button ("Als PDF")
+// to the folder window it is given and to every window that opens, and
+// counts the clicks on them.
+class OtherAddIn : public IDispatch {
+ public:
+  ~OtherAddIn() {
+    for (auto& [point, cookie] : subscriptions_) {
+      point->Unadvise(cookie);
+      point->Release();
+    }
+  }
+
+  // Its button at the end of the window's "Standard" bar.
+  void AddButton(IDispatch* window) {
+    Call bars = Get(window, L"CommandBars");
+    Call bar = Get(bars.value.object(), L"Item", {Var::Text(L"Standard")});
+    Call controls = Get(bar.value.object(), L"Controls");
+    Call added = Method(controls.value.object(), L"Add",
+                        {Var::Long(1), Var::Missing(), Var::Missing(), Var::Missing(), Var::Bool(true)});
+    ASSERT_TRUE(added.ok());
+    Put(added.value.object(), L"Caption", Var::Text(L"Als PDF"));
+    Subscribe(added.value.object(), DIID__CommandBarButtonEvents);
+    buttons.push_back(dynamic_cast<ButtonObj*>(added.value.object()));
+  }
+  void WatchWindows(IDispatch* inspectors) { Subscribe(inspectors, DIID_InspectorsEvents); }
+
+  std::vector<ButtonObj*> buttons;
+  int clicks = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != DIID__CommandBarButtonEvents &&
+        riid != DIID_InspectorsEvents) {
+      return E_NOINTERFACE;
+    }
+    *ppv = this;
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                   EXCEPINFO*, UINT*) override {
+    if (id == 0x1) ++clicks;                                                  // Click
+    if (id == 0xF001) AddButton(V_DISPATCH(&params->rgvarg[0]));              // NewInspector
+    return S_OK;
+  }
+
+ private:
+  void Subscribe(IDispatch* source, REFIID diid) {
+    IConnectionPointContainer* container = nullptr;
+    IConnectionPoint* point = nullptr;
+    DWORD cookie = 0;
+    ASSERT_HRESULT_SUCCEEDED(
+        source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)));
+    HRESULT hr = container->FindConnectionPoint(diid, &point);
+    container->Release();
+    ASSERT_HRESULT_SUCCEEDED(hr);
+    ASSERT_HRESULT_SUCCEEDED(point->Advise(static_cast<IDispatch*>(this), &cookie));
+    subscriptions_.emplace_back(point, cookie);
+  }
+
+  std::vector<std::pair<IConnectionPoint*, DWORD>> subscriptions_;
+};
 
 class OnARealDesktop : public ::testing::Test {
  protected:
@@ -55,6 +133,56 @@ class OnARealDesktop : public ::testing::Test {
 };
 
 const char kAnnaText[] = "Anna M\xFCller\r\n80331 M\xFCnchen";
+const char kJuergenText[] = "J\xFCrgen Wei\xDF\r\n40212 D\xFCsseldorf";
+
+// Office gives every custom control the Id 1: ours is kept as the control
+// found by its caption, never looked up by Id, so the other add-in's button
+// before it keeps its own click and visibility.
+TEST_F(OnARealDesktop, AnotherAddInsButtonsBesideOursAreLeftAlone) {
+  OtherAddIn other;
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Inbox());
+  other.AddButton(explorer->AsDispatch());
+  other.WatchWindows(host_->world().inspectors->AsDispatch());
+  host_->Startup();
+  ASSERT_EQ(other.buttons.size(), 1u);
+  ButtonObj* theirs = other.buttons[0];
+  ButtonObj* ours = Host::FindButton(explorer->bars, kCaption);
+  ASSERT_NE(ours, nullptr);
+  ASSERT_EQ(ours->id, theirs->id) << "the custom controls' one Id";
+
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(host_->SwitchFolder(explorer, host_->Contacts()));
+    EXPECT_TRUE(ours->visible);
+    InspectorObj* window = host_->OpenInspector((round % 2 ? juergen_ : anna_)->AsDispatch());
+    ASSERT_EQ(other.buttons.size(), 2u + round);
+    EXPECT_EQ(window->bars->Find(L"Standard")->buttons.back(), Host::FindButton(window->bars, kCaption))
+        << "ours after theirs";
+    ASSERT_TRUE(host_->Click(window->bars, kCaption));
+    EXPECT_EQ(Host::ClipboardText(), round % 2 ? kJuergenText : kAnnaText);
+    host_->CloseInspector(window);
+    ASSERT_TRUE(host_->SwitchFolder(explorer, host_->Inbox()));
+    EXPECT_FALSE(ours->visible);
+    EXPECT_TRUE(theirs->visible) << "round " << round;
+  }
+  ASSERT_TRUE(host_->SwitchFolder(explorer, host_->Contacts()));
+  EXPECT_EQ(Host::FindButton(explorer->bars, kCaption), ours) << "still the one button";
+  EXPECT_EQ(ours->clickSinks(), 1);
+  host_->Select(explorer, {juergen_->AsDispatch(), anna_->AsDispatch()});
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  EXPECT_EQ(Host::ClipboardText(), std::string(kJuergenText) + "\r\n\r\n" + kAnnaText);
+
+  // Theirs: shown, subscribed by their add-in alone, and a click on one
+  // reaches only them.
+  Host::ClearClipboard();
+  EXPECT_TRUE(host_->Click(explorer->bars, L"Als PDF"));
+  EXPECT_EQ(other.clicks, 1);
+  EXPECT_FALSE(Host::ClipboardHasText());
+  for (ButtonObj* b : other.buttons) {
+    EXPECT_TRUE(b->visible);
+    EXPECT_EQ(b->clickSinks(), 1);
+  }
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+}
 
 // What the add-in publishes for the options page (its entry's Object, the
 // running object table) answers ReReadSettings and nothing else: no program

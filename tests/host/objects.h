@@ -36,6 +36,8 @@ enum : long {
   kClassInspector = 35, kClassContact = 40, kClassMail = 43, kClassDistList = 69,
   kClassPropertyPages = 71, kClassSelection = 74, kClassExplorers = 60, kClassInspectors = 61,
 };
+// The Id of every custom control (one added without an Id), as in Office.
+inline constexpr long kCustomControlId = 1;
 // OlDefaultFolders and OlItemType values.
 enum : long { kFolderInbox = 6, kFolderContacts = 10 };
 enum : long { kItemMail = 0, kItemContact = 2, kItemDistList = 7 };
@@ -53,7 +55,6 @@ struct World {
   ExplorerObj* activeExplorer = nullptr;
   InspectorObj* activeInspector = nullptr;
   std::map<long, FolderObj*> defaultFolders;  // by OlDefaultFolders
-  int nextControlId = 10001;                  // Ids of added controls
   // Application.Version and its major number, chosen before the start.
   std::wstring version = L"9.0.0.2711";
   int major = 9;
