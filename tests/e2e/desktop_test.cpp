@@ -1,8 +1,10 @@
 // Vellox.DLL in the substitute Outlook on a desktop it shares: another
-// add-in's buttons on the same bars, and programs of the session that reach
-// what the add-in publishes.
+// add-in's buttons on the same bars, an Exchange server that limits the items
+// a session may hold open, and programs of the session that reach what the
+// add-in publishes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -182,6 +184,42 @@ TEST_F(OnARealDesktop, AnotherAddInsButtonsBesideOursAreLeftAlone) {
     EXPECT_EQ(b->clickSinks(), 1);
   }
   EXPECT_TRUE(host_->TakeBoxes().empty());
+}
+
+// Exchange in online mode lets a session hold 250 items open at once: each
+// contact is let go of after its block, so a selection of a thousand is
+// copied whole, and a box never shows.
+TEST_F(OnARealDesktop, AThousandContactsUnderExchangesOpenItemLimitAreCopiedOneAtATime) {
+  constexpr int kContacts = 1000;
+  std::vector<IDispatch*> selection;
+  std::string expected;
+  for (int i = 1; i <= kContacts; ++i) {
+    ContactObj* c = host_->AddContact(
+        host_->Contacts(), {.FullName = L"Kontakt " + std::to_wstring(i),
+                            .MailingAddressCity = L"K\x00F6ln",
+                            .MailingAddressPostalCode = L"50667"});
+    selection.push_back(c->AsDispatch());
+    if (i > 1) expected += "\r\n\r\n";
+    expected += "Kontakt " + std::to_string(i) + "\r\n50667 K\xF6ln";
+  }
+  host_->world().openItemLimit = 250;
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host_->Startup();
+  host_->Select(explorer, selection);
+  const long before = host_->tracker().dispatchCalls;
+  ASSERT_TRUE(host_->Click(explorer->bars, kCaption));
+  const long calls = host_->tracker().dispatchCalls - before;
+
+  EXPECT_TRUE(host_->TakeBoxes().empty());
+  EXPECT_EQ(Host::ClipboardText(), expected);
+  EXPECT_EQ(host_->world().refusedItems, 0);
+  EXPECT_LE(host_->world().mostOpenItems, 2);
+  EXPECT_EQ(host_->world().openItems, 0);
+  // Late-bound calls per contact with this (the default) template:
+  // Selection.Item, Class and one read per field.
+  std::printf("late-bound calls for %d contacts: %ld (%.2f per contact)\n", kContacts, calls,
+              static_cast<double>(calls) / kContacts);
+  EXPECT_LE(calls, 5 * kContacts + 20);
 }
 
 // What the add-in publishes for the options page (its entry's Object, the

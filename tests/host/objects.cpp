@@ -315,14 +315,14 @@ HRESULT FolderObj::get_DefaultItemType(LONG* v) {
 HRESULT FolderObj::get_Name(BSTR* v) { return OutText(name, v); }
 
 ContactObj::ContactObj(Tracker& t, World& world, FolderObj* folder, ContactFields f)
-    : OlObject(t, world, L"ContactItem '" + f.FullName + L"'", folder->AsDispatch()),
+    : ItemObject(t, world, L"ContactItem '" + f.FullName + L"'", folder->AsDispatch()),
       fields(std::move(f)) {}
 
 MailObj::MailObj(Tracker& t, World& world, FolderObj* folder, std::wstring s)
-    : OlObject(t, world, L"MailItem '" + s + L"'", folder->AsDispatch()), subject(std::move(s)) {}
+    : ItemObject(t, world, L"MailItem '" + s + L"'", folder->AsDispatch()), subject(std::move(s)) {}
 
 DistListObj::DistListObj(Tracker& t, World& world, FolderObj* folder, std::wstring n)
-    : OlObject(t, world, L"DistListItem '" + n + L"'", folder->AsDispatch()), name(std::move(n)) {}
+    : ItemObject(t, world, L"DistListItem '" + n + L"'", folder->AsDispatch()), name(std::move(n)) {}
 
 // ---- selection, explorers, inspectors ----
 
