@@ -63,6 +63,14 @@ void Connect::Publish(ol::Application& Application, const std::shared_ptr<ol::Au
 }
 
 void Connect::AddinInstance_OnDisconnection() {
+  // The published object is taken back while Outlook is still at hand:
+  // Outlook would keep it (and this library) and hand it to the options page
+  // of an add-in that is gone. Failures are skipped.
+  if (mobjVellox && module_.gobjOutlook) {
+    ResumeNext([&] {
+      Need(Need(module_.gobjOutlook->COMAddIns()).Item(Text(kAddinProgId))).SetObject(nullptr);
+    });
+  }
   if (mobjVellox) mobjVellox->ReleaseOutlookEvents();
   mobjVellox.reset();
 }

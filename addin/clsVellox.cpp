@@ -191,11 +191,13 @@ void clsVellox::myOlExp_FolderSwitch() {
             myOLCommandBar = Need(Need(myOlExp.get()).CommandBars()).Item(u"Standard");
             // The button this bar already carries, if any; a bar without it
             // (first switch, removed by the user, another explorer) gets a
-            // new one below.
+            // new one below. The control found by its caption is the one
+            // kept: Office gives every custom control the same Id, so a
+            // search by Id would find whichever custom control comes first
+            // on the bar, another add-in's as likely as ours.
             int32_t lookup = ResumeNext([&] {
-              ol::CommandBar& bar = Need(myOLCommandBar);
-              myOLExpButton.Set(bar.FindControl(
-                  ol::kControlButton, Need(Need(bar.Controls()).Item(Text(kButtonCaption))).Id()));
+              myOLExpButton.Set(
+                  Need(Need(myOLCommandBar).Controls()).Item(Text(kButtonCaption)));
             });
             if (lookup == fail::kInvalidArgument) myOLExpButton.Empty();
             if (!myOLExpButton) {
@@ -277,13 +279,25 @@ void clsVellox::CopyContact(const std::shared_ptr<ol::Item>& item) {
 }
 
 void clsVellox::CopySelection(const std::shared_ptr<ol::Selection>& selection) {
-  int32_t count = Need(selection).Count();
-  std::vector<std::shared_ptr<ol::Item>> contacts;
-  for (int32_t i = 1; i <= count; ++i) {
-    auto item = selection->Item(i);
-    if (IsContact(item)) contacts.push_back(std::move(item));
-  }
-  if (contacts.empty()) return;
+  // The selection's contacts in its order, each taken when its block is
+  // built and let go of after it; other items are let go of at once.
+  struct SelectedContacts : Contacts {
+    explicit SelectedContacts(ol::Selection& s) : selection(s), count(s.Count()) {}
+    bool Next(std::shared_ptr<ol::Item>& contact) override {
+      while (next <= count) {
+        std::shared_ptr<ol::Item> item = selection.Item(next++);
+        if (IsContact(item)) {
+          contact = std::move(item);
+          return true;
+        }
+      }
+      return false;
+    }
+    size_t Hint() const override { return count > 0 ? static_cast<size_t>(count) : 0; }
+    ol::Selection& selection;
+    int32_t count;
+    int32_t next = 1;
+  } contacts(Need(selection));
   auto text = BuildAddressText(contacts);
   if (text && !released_) module_.ClipBoard_SetText(*text);
 }

@@ -54,10 +54,24 @@ class clsVellox : public std::enable_shared_from_this<clsVellox> {
   // an unknown name, or the empty text after a reported read failure.
   Text GetPropValue(ol::Item& contact, const Text& name);
 
+  // The contacts a copy goes over, handed out one at a time. The engine lets
+  // go of each before it asks for the next: an Exchange server lets a
+  // session hold only so many items open at once (250 by default), and
+  // fails every call on the items beyond.
+  class Contacts {
+   public:
+    virtual ~Contacts() = default;
+    // The next contact; false when none is left.
+    virtual bool Next(std::shared_ptr<ol::Item>& contact) = 0;
+    // How many there may be, to reserve room for the text (0: unknown).
+    virtual size_t Hint() const { return 0; }
+  };
+
   // Expands AdressFormatLines for each contact and joins the blocks; nothing
   // when the result is too short, or once ReleaseOutlookEvents ran meanwhile.
   // Raises failure 9 when the template list was never loaded (the click
   // handlers report it).
+  std::optional<Text> BuildAddressText(Contacts& contacts);
   std::optional<Text> BuildAddressText(const std::vector<std::shared_ptr<ol::Item>>& contacts);
 
   // ---- wiring ----

@@ -135,18 +135,37 @@ Text clsVellox::GetPropValue(ol::Item& contact, const Text& name) {
 
 std::optional<Text> clsVellox::BuildAddressText(
     const std::vector<std::shared_ptr<ol::Item>>& contacts) {
+  struct Listed : Contacts {
+    explicit Listed(const std::vector<std::shared_ptr<ol::Item>>& l) : list(l) {}
+    bool Next(std::shared_ptr<ol::Item>& contact) override {
+      if (next == list.size()) return false;
+      contact = list[next++];
+      return true;
+    }
+    size_t Hint() const override { return list.size(); }
+    const std::vector<std::shared_ptr<ol::Item>>& list;
+    size_t next = 0;
+  } listed(contacts);
+  return BuildAddressText(listed);
+}
+
+std::optional<Text> clsVellox::BuildAddressText(Contacts& contacts) {
   MessageBoxes& boxes = module_.services.boxes;
   Text t;
   Text line;  // the template line being expanded: a copy, since a box may let the list be replaced
-  for (size_t n = 0; n < contacts.size(); ++n) {
-    const std::shared_ptr<ol::Item>& c = contacts[n];
+  for (size_t n = 0;; ++n) {
+    // Released while a report was up: nothing more, not even the next item.
+    if (released_) return std::nullopt;
+    // Each contact is held for its own block only.
+    std::shared_ptr<ol::Item> c;
+    if (!contacts.Next(c)) break;
     // Once the first block is known: room for all blocks at its size (at most
     // kReservePerContact each), so a large selection is not copied over and
     // over while the text grows. Only a hint: without the room the text grows
     // as it goes.
     if (n == 1) {
       try {
-        t.reserve(std::min(t.size(), kReservePerContact) * contacts.size() * 5 / 4);
+        t.reserve(std::min(t.size(), kReservePerContact) * contacts.Hint() * 5 / 4);
       } catch (const std::exception&) {
       }
     }

@@ -38,6 +38,9 @@ class ClipboardApi {
 
   // OpenClipboard(0); false when another program holds it.
   virtual bool Open() = 0;
+  // Sleep: waits that long on the calling thread, pumping nothing (between
+  // two tries of Open).
+  virtual void Wait(uint32_t milliseconds) = 0;
   // EmptyClipboard.
   virtual void Empty() = 0;
   // SetClipboardData; true when the system took the block.

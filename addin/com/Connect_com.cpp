@@ -1,10 +1,16 @@
-// Connect as Outlook sees it: IDTExtensibility2 (vtable and DISPIDs 1..5),
-// the dual interface _Connect (ReReadSettings), whose IDispatch is answered
-// from the library's type library, and IRibbonExtensibility for the Outlooks
-// with a ribbon. clsVellox as a creatable class exposing _clsVellox.
+// Connect as Outlook sees it: IDTExtensibility2 (through its vtable only, as
+// Outlook calls it), the dual interface _Connect (ReReadSettings), whose
+// IDispatch is answered from the library's type library, and
+// IRibbonExtensibility for the Outlooks with a ribbon. clsVellox as a
+// creatable class exposing _clsVellox.
 //
-// Every call returns S_OK: the logic reports its own failures, and any other
-// answer to IDTExtensibility2 makes Outlook unload the add-in. No C++
+// What Connect publishes for the options page (the Object of its COM add-in
+// entry, the running object table) is a small object of its own that
+// answers _Connect alone: any program of the user's session can reach it, and
+// none may disconnect the add-in or connect it to another "Application".
+//
+// Every call of Connect returns S_OK: the logic reports its own failures, and
+// any other answer to IDTExtensibility2 makes Outlook unload the add-in. No C++
 // exception leaves these methods.
 //
 // The ribbon. Outlook asks Connect for IRibbonExtensibility and gets a part
@@ -17,6 +23,7 @@
 #include "addin/com/Connect_com.h"
 
 #include <cwchar>
+#include <new>
 
 #include "Vellox_h.h"
 #include "addin/Connect.h"
@@ -40,9 +47,15 @@ using win::IRibbonExtensibility;
 constexpr DISPID kVelloxCopy = 0x100;
 
 // Whether a name asked for is the callback's (names are case-insensitive).
+// Allocates nothing.
 bool IsCallbackName(const wchar_t* name) {
-  static const std::wstring callback = win::WideString(kRibbonCallback);
-  return _wcsicmp(name, callback.c_str()) == 0;
+  auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  if (!name) return false;
+  for (char16_t c : kRibbonCallback) {  // ASCII
+    if (lower(*name) != lower(static_cast<wchar_t>(c))) return false;
+    ++name;
+  }
+  return *name == L'\0';
 }
 
 // Runs a call of the logic; whatever escapes it stays here.
@@ -58,6 +71,36 @@ HRESULT Answer(Body&& body) noexcept {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 class ConnectObject;
+
+// The object Connect publishes: _Connect and nothing else. It forwards
+// ReReadSettings to its Connect for as long as that lives, and keeps it
+// alive during the call; afterwards the call fails as on any object whose
+// server is gone.
+class PublishedConnect final : public win::DualObject<_Connect> {
+ public:
+  PublishedConnect(IUnknown* owner, Connect* logic)
+      : DualObject(IID__Connect), owner_(owner), logic_(logic) {}
+  // Its Connect ends.
+  void Detach() {
+    owner_ = nullptr;
+    logic_ = nullptr;
+  }
+
+  STDMETHODIMP ReReadSettings() override {
+    if (!logic_) return RPC_E_DISCONNECTED;
+    win::Ref<IUnknown> keep(owner_);
+    return Answer([&] { logic_->ReReadSettings(); });
+  }
+
+ private:
+  void* Find(REFIID iid) override {
+    if (IsEqualIID(iid, IID__Connect) || IsEqualIID(iid, IID_IDispatch)) return static_cast<_Connect*>(this);
+    return nullptr;
+  }
+
+  IUnknown* owner_;
+  Connect* logic_;
+};
 
 // IRibbonExtensibility as a part of Connect: IUnknown is Connect's, IDispatch
 // answers GetCustomUI (DISPID 1) and the callback by name.
@@ -92,6 +135,9 @@ class RibbonPart final : public IRibbonExtensibility {
 class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> {
  public:
   ConnectObject() : DualObject(IID__Connect), ribbon_(*this), logic_(AddinModule()) {}
+  ~ConnectObject() override {
+    if (published_) published_->Detach();
+  }
 
   // ---- the ribbon ----
   // The XML for a ribbon ID; null for none.
@@ -131,17 +177,21 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   }
 
   // ---- IDTExtensibility2 ----
-  // While connected with a window, Connect is also entered in the running
-  // object table under its class: the options page finds it there when
-  // Outlook's COM add-in collection does not list the add-in.
+  // While connected with a window, the published object is also entered in
+  // the running object table under Connect's class: the options page finds
+  // it there when Outlook's COM add-in collection does not list the add-in.
   STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode, IDispatch* AddInInst,
                             SAFEARRAY**) override {
     return Answer([&] {
+      if (!published_) {
+        published_ = win::New<PublishedConnect>(static_cast<_Connect*>(this), &logic_);
+        if (!published_) throw std::bad_alloc();
+      }
       auto application = win::WrapApplication(Application);
-      auto self = win::WrapAutomation(static_cast<_Connect*>(this));
+      auto self = win::WrapAutomation(static_cast<_Connect*>(published_.Get()));
       logic_.AddinInstance_OnConnection(application, self, win::WrapCOMAddIn(AddInInst));
       if (logic_.working() && !running_.registered()) {
-        running_.Register(static_cast<_Connect*>(this), CLSID_Connect);
+        running_.Register(static_cast<_Connect*>(published_.Get()), CLSID_Connect);
       }
     });
   }
@@ -166,60 +216,25 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
     return Answer([&] { logic_.ReReadSettings(); });
   }
 
-  // ---- IDispatch: _Connect from the type library, plus IDTExtensibility2's
-  // five members (DISPIDs 1..5), which our library does not describe ----
+  // ---- IDispatch: _Connect from the type library, and the ribbon's
+  // callback. Nothing else: IDTExtensibility2 is Outlook's, through its
+  // vtable. ----
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
                              DISPID* ids) override {
-    HRESULT hr = DualObject::GetIDsOfNames(riid, names, count, lcid, ids);
-    if (hr != DISP_E_UNKNOWNNAME || count != 1 || !names || !ids) return hr;
-    if (IsCallbackName(names[0])) {
+    return Boundary(E_OUTOFMEMORY, [&]() -> HRESULT {
+      HRESULT hr = DualObject::GetIDsOfNames(riid, names, count, lcid, ids);
+      if (hr != DISP_E_UNKNOWNNAME || count != 1 || !IsCallbackName(names[0])) return hr;
       ids[0] = kVelloxCopy;
       return S_OK;
-    }
-    for (DISPID id = 1; id <= 5; ++id) {
-      if (_wcsicmp(names[0], kExtensibility[id - 1]) == 0) {
-        ids[0] = id;
-        return S_OK;
-      }
-    }
-    return hr;
+    });
   }
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* info, UINT* argError) override {
     if (id == kVelloxCopy) return RibbonCallback(flags, params, result, argError);
-    if (id < 1 || id > 5) return DualObject::Invoke(id, riid, lcid, flags, params, result, info, argError);
-    if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-    if (result) VariantInit(result);
-    const UINT needed = id == 1 ? 4 : id == 2 ? 2 : 1;
-    if (!params || params->cArgs < needed) return DISP_E_BADPARAMCOUNT;
-    auto arg = [&](UINT position) -> const VARIANT& { return params->rgvarg[params->cArgs - 1 - position]; };
-    switch (id) {
-      case 1: {
-        win::Ref<IDispatch> application, addIn;
-        try {
-          application = win::ToObject(arg(0));
-          addIn = win::ToObject(arg(2));
-        } catch (...) {
-          return DISP_E_TYPEMISMATCH;
-        }
-        return OnConnection(application.Get(), win::ext_cm_Startup, addIn.Get(), nullptr);
-      }
-      case 2:
-        return OnDisconnection(win::ext_dm_HostShutdown, nullptr);
-      case 3:
-        return OnAddInsUpdate(nullptr);
-      case 4:
-        return OnStartupComplete(nullptr);
-      default:
-        return OnBeginShutdown(nullptr);
-    }
+    return DualObject::Invoke(id, riid, lcid, flags, params, result, info, argError);
   }
 
  private:
-  static constexpr const wchar_t* kExtensibility[] = {L"OnConnection", L"OnDisconnection",
-                                                      L"OnAddInsUpdate", L"OnStartupComplete",
-                                                      L"OnBeginShutdown"};
-
   void* Find(REFIID iid) override {
     if (IsEqualIID(iid, IID__Connect) || IsEqualIID(iid, IID_IDispatch)) return static_cast<_Connect*>(this);
     if (IsEqualIID(iid, win::IID_IDTExtensibility2)) return static_cast<IDTExtensibility2*>(this);
@@ -229,6 +244,9 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
 
   RibbonPart ribbon_;
   Connect logic_;
+  // Created at the first connection; entered in the running object table
+  // while connected with a window.
+  win::Ref<PublishedConnect> published_;
   win::ActiveObject running_;
 };
 
@@ -239,6 +257,7 @@ STDMETHODIMP_(ULONG) RibbonPart::AddRef() { return static_cast<_Connect*>(&owner
 STDMETHODIMP_(ULONG) RibbonPart::Release() { return static_cast<_Connect*>(&owner_)->Release(); }
 
 STDMETHODIMP RibbonPart::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  // Compares in place: nothing here allocates or throws.
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   if (!names || !ids || count == 0) return E_INVALIDARG;
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;

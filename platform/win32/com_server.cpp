@@ -79,6 +79,13 @@ HRESULT TypeLibDispatch::GetTypeInfo(UINT index, ITypeInfo** info) {
 }
 
 HRESULT TypeLibDispatch::GetIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
+  if (!names || !ids) return E_INVALIDARG;
+  // A missing name is no name of ours (the type information would read it).
+  for (UINT i = 0; i < count; ++i) {
+    if (names[i]) continue;
+    for (UINT j = 0; j < count; ++j) ids[j] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
   ITypeInfo* own = Info();
   if (!own) return TYPE_E_CANTLOADLIBRARY;
   return own->GetIDsOfNames(names, count, ids);

@@ -35,6 +35,8 @@ void Win32Clipboard::Free(Block block) { GlobalFree(block); }
 
 bool Win32Clipboard::Open() { return OpenClipboard(nullptr) != 0; }
 
+void Win32Clipboard::Wait(uint32_t milliseconds) { Sleep(milliseconds); }
+
 void Win32Clipboard::Empty() { EmptyClipboard(); }
 
 bool Win32Clipboard::SetData(uint32_t format, Block block) {

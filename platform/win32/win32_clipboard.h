@@ -14,6 +14,7 @@ class Win32Clipboard : public ClipboardApi {
   bool Unlock(Block block) override;
   void Free(Block block) override;
   bool Open() override;
+  void Wait(uint32_t milliseconds) override;
   void Empty() override;
   bool SetData(uint32_t format, Block block) override;
   bool Close() override;

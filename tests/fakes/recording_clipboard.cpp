@@ -93,9 +93,13 @@ void RecordingClipboard::Free(Block block) {
 
 bool RecordingClipboard::Open() {
   Call("Open", "Open");
-  if (busy || open_) return false;
+  if (busy || open_ || calls_["Open"] <= busyFor) return false;
   open_ = true;
   return true;
+}
+
+void RecordingClipboard::Wait(uint32_t milliseconds) {
+  steps.push_back("Wait " + std::to_string(milliseconds));
 }
 
 void RecordingClipboard::Empty() {

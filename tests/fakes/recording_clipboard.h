@@ -5,7 +5,7 @@
 //
 // Blocks are numbered 1, 2, ... in the order they are allocated; the steps
 // read like "Alloc 15 #1", "Lock #1", "Unlock #1", "Open", "Empty",
-// "SetData 1 #1", "Close", "Free #2".
+// "SetData 1 #1", "Close", "Free #2", "Wait 25". Wait only records.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,7 @@ class RecordingClipboard : public ClipboardApi {
   bool Unlock(Block block) override;
   void Free(Block block) override;
   bool Open() override;
+  void Wait(uint32_t milliseconds) override;
   void Empty() override;
   bool SetData(uint32_t format, Block block) override;
   bool Close() override;
@@ -60,6 +61,7 @@ class RecordingClipboard : public ClipboardApi {
   // ---- failures ----
 
   bool busy = false;           // Open fails: another program holds the clipboard
+  int busyFor = 0;             // the first n Open calls fail: held for a moment
   int failAllocOf = 0;         // the n-th Alloc returns null (0: none)
   int failLockOf = 0;          // Lock of block #n returns null
   int failUnlockOf = 0;        // block #n stays locked after Unlock

@@ -15,6 +15,7 @@ class UnusedClipboard : public ClipboardApi {
   bool Unlock(Block) override { return false; }
   void Free(Block) override {}
   bool Open() override { return false; }
+  void Wait(uint32_t) override {}
   void Empty() override {}
   bool SetData(uint32_t, Block) override { return false; }
   bool Close() override { return false; }

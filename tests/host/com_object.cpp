@@ -7,12 +7,18 @@
 
 namespace vx::host {
 
+namespace {
+// The failure of a call the server refused (MAPI_E_CALL_FAILED).
+constexpr HRESULT kServerRefused = static_cast<HRESULT>(0x80004005);
+}  // namespace
+
 ObjectBase::ObjectBase(Tracker& tracker, std::wstring kind)
     : tracker_(tracker), kind_(std::move(kind)) {}
 
 ULONG ObjectBase::CountAddRef() {
   ++tracker_.addRefs;
-  return static_cast<ULONG>(++refs_);
+  if (++refs_ == 1) Held(true);
+  return static_cast<ULONG>(refs_);
 }
 
 ULONG ObjectBase::CountRelease() {
@@ -21,7 +27,8 @@ ULONG ObjectBase::CountRelease() {
     return 0;
   }
   ++tracker_.releases;
-  return static_cast<ULONG>(--refs_);
+  if (--refs_ == 0) Held(false);
+  return static_cast<ULONG>(refs_);
 }
 
 HRESULT FailedCall(Tracker& tracker, EXCEPINFO* excep) {
@@ -31,6 +38,18 @@ HRESULT FailedCall(Tracker& tracker, EXCEPINFO* excep) {
   excep->bstrSource = SysAllocString(L"Microsoft Outlook");
   excep->bstrDescription = SysAllocString(L"Der Vorgang ist fehlgeschlagen.");
   excep->scode = E_FAIL;
+  return DISP_E_EXCEPTION;
+}
+
+HRESULT RefusedCall(Tracker& tracker, EXCEPINFO* excep) {
+  ++tracker.failedCalls;
+  if (!excep) return kServerRefused;
+  *excep = EXCEPINFO{};
+  excep->bstrSource = SysAllocString(L"Microsoft Outlook");
+  excep->bstrDescription = SysAllocString(
+      L"Der Serveradministrator hat die Anzahl der Elemente begrenzt, die Sie gleichzeitig "
+      L"\x00F6ffnen k\x00F6nnen.");
+  excep->scode = kServerRefused;
   return DISP_E_EXCEPTION;
 }
 

@@ -41,6 +41,9 @@ class ObjectBase {
  protected:
   ULONG CountAddRef();
   ULONG CountRelease();
+  // Called when the first reference from outside is taken (true) and when
+  // the last one goes (false).
+  virtual void Held(bool) {}
   Tracker& tracker_;
 
  private:
@@ -132,8 +135,10 @@ HRESULT Out(T* obj, U** out) {
 
 HRESULT OutText(const std::wstring& text, BSTR* out);
 
-// The answer of a call while the tracker is failing (counted there).
+// The answer of a call while the tracker is failing (counted there), or of
+// one the object refuses.
 HRESULT FailedCall(Tracker& tracker, EXCEPINFO* excep);
+HRESULT RefusedCall(Tracker& tracker, EXCEPINFO* excep);
 
 class ConnectionPoint;
 
@@ -192,6 +197,7 @@ class Dispatch : public Iface, public IConnectionPointContainer, public ObjectBa
                                    VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     if (tracker_.failing) return FailedCall(tracker_, excep);
+    if (Refused()) return RefusedCall(tracker_, excep);
     Timed timed(tracker_);
     return vtableInfo_->Invoke(static_cast<Iface*>(this), id, flags, params, result, excep,
                                argErr);
@@ -206,6 +212,9 @@ class Dispatch : public Iface, public IConnectionPointContainer, public ObjectBa
 
  protected:
   virtual bool AlsoAnswers(REFIID) { return false; }
+  // Whether every call through IDispatch fails for now (as the server fails
+  // them on an item opened beyond its limit).
+  virtual bool Refused() { return false; }
   // Makes this object an event source for the dispinterface diid.
   ConnectionPoint* AddSource(REFIID diid);
 

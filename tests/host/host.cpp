@@ -544,7 +544,6 @@ void Host::Shutdown() {
     if (!a.addin) continue;
     a.addin->OnDisconnection(vx::win::ext_dm_HostShutdown, &custom);
     DisconnectRibbon(a);
-    a.entry->SetObject(nullptr);
     a.entry->connected = false;
     a.addin->Release();
     a.addin = nullptr;
@@ -582,7 +581,6 @@ void Host::DisconnectAddIn(const std::wstring& progId) {
     a.addin->OnDisconnection(vx::win::ext_dm_UserClosed, &custom);
     SafeArrayDestroy(custom);
     DisconnectRibbon(a);
-    a.entry->SetObject(nullptr);
     a.entry->connected = false;
     a.addin->Release();
     a.addin = nullptr;

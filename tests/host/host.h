@@ -159,15 +159,17 @@ class Host {
   void Startup();
   // Outlook's end: ApplicationEvents.Quit (its place before the add-ins'
   // notifications is assumed), OnBeginShutdown for each connected add-in, then
-  // OnDisconnection(ext_dm_HostShutdown), its entry's Object emptied, the
-  // add-in released. Windows stay as they are.
+  // OnDisconnection(ext_dm_HostShutdown) and the add-in released. The entry's
+  // Object stays as the add-in left it (Outlook does not empty it). Windows
+  // stay as they are.
   void Shutdown();
   const std::vector<AddIn>& AddIns() const { return addins_; }
   // The user ticks / unticks an add-in in the COM add-ins dialog of the
   // running host: a disconnected add-in entry found at Startup is created
   // and connected (OnConnection(app, ext_cm_AfterStartup, entry, custom),
   // then OnAddInsUpdate), or a connected one disconnected
-  // (OnDisconnection(ext_dm_UserClosed), entry's Object emptied, released).
+  // (OnDisconnection(ext_dm_UserClosed), released; the entry's Object as the
+  // add-in left it).
   // The result is OnConnection's, or S_FALSE when there was nothing to do.
   HRESULT ConnectAddIn(const std::wstring& progId);
   void DisconnectAddIn(const std::wstring& progId);

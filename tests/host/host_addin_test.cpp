@@ -84,7 +84,7 @@ class TestRibbon : public vx::win::IRibbonExtensibility {
 // What the test add-in does at connection.
 struct Behaviour {
   HRESULT connectResult = S_OK;
-  bool publish = true;       // COMAddIns.Item(ProgID).Object = itself
+  bool publish = true;       // COMAddIns.Item(ProgID).Object = itself (emptied again at disconnection)
   bool subscribe = true;     // ExplorerEvents of the active explorer
   bool leakExplorer = false; // keeps one reference after disconnection
 };
@@ -157,6 +157,8 @@ class TestAddIn : public vx::win::IDTExtensibility2 {
                                             SAFEARRAY**) override {
     calls.push_back(L"OnDisconnection");
     disconnectMode = mode;
+    // Outlook leaves the entry's Object as the add-in left it.
+    if (behaviour_.publish && addInInst) Put(addInInst, L"Object", Var::Object(nullptr));
     if (point_) {
       point_->Unadvise(cookie_);
       point_->Release();
@@ -319,7 +321,7 @@ TEST(HostLoadsAddIns, InOutlooksOrderAndLetsGoAtShutdown) {
   EXPECT_EQ(addin.calls[5], L"OnBeginShutdown");
   EXPECT_EQ(addin.calls[6], L"OnDisconnection");
   EXPECT_EQ(addin.disconnectMode, vx::win::ext_dm_HostShutdown);
-  EXPECT_EQ(a->entry->object, nullptr);  // the entry's Object emptied
+  EXPECT_EQ(a->entry->object, nullptr);  // the entry's Object emptied by the add-in
   EXPECT_EQ(addin.refs, 0);              // the host let go of the add-in
   EXPECT_EQ(host.ExternalRefs(), 0) << host.Holders();
   EXPECT_EQ(host.Subscriptions(), 0);

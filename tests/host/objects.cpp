@@ -96,9 +96,11 @@ HRESULT ControlsObj::Add(VARIANT type, VARIANT id, VARIANT, VARIANT before, VARI
                             std::wstring(bar_->inInspector ? L"inspector" : L"explorer") +
                             L" bar '" + bar_->name + L"' at version " + world_.version);
   }
+  // Without an Id the control is a custom one, and every custom control has
+  // the Id 1, as in Office (whichever add-in added it).
   long newId = 0;
   if (!Missing(id) && !AsLong(id, &newId)) return DISP_E_TYPEMISMATCH;
-  if (newId == 0) newId = world_.nextControlId++;
+  if (newId == 0) newId = kCustomControlId;
   long temp = 0;
   if (!Missing(temporary) && !AsLong(temporary, &temp)) return DISP_E_TYPEMISMATCH;
   size_t at = bar_->buttons.size();
@@ -188,11 +190,13 @@ BarsObj::BarsObj(Tracker& t, World& world, bool inInspector) : Dispatch(t, L"Com
     bars.push_back(t.Make<BarObj>(world, name));
     bars.back()->inInspector = inInspector;
   }
-  // A few built-in buttons, so that added ones are not alone on the bar.
+  // A few built-in buttons, so that added ones are not alone on the bar;
+  // built-in controls have Ids of their own, never the custom controls' 1.
   BarObj* standard = bars[1];
-  int builtIn = 1;
-  for (const wchar_t* caption : {L"&Neu", L"&Drucken", L"&Löschen", L"&Antworten"}) {
-    standard->buttons.push_back(t.Make<ButtonObj>(world, standard, builtIn++, caption, false));
+  const std::pair<int, const wchar_t*> builtIn[] = {
+      {1837, L"&Neu"}, {4, L"&Drucken"}, {478, L"&Löschen"}, {354, L"&Antworten"}};
+  for (auto [id, caption] : builtIn) {
+    standard->buttons.push_back(t.Make<ButtonObj>(world, standard, id, caption, false));
   }
 }
 
@@ -311,14 +315,14 @@ HRESULT FolderObj::get_DefaultItemType(LONG* v) {
 HRESULT FolderObj::get_Name(BSTR* v) { return OutText(name, v); }
 
 ContactObj::ContactObj(Tracker& t, World& world, FolderObj* folder, ContactFields f)
-    : OlObject(t, world, L"ContactItem '" + f.FullName + L"'", folder->AsDispatch()),
+    : ItemObject(t, world, L"ContactItem '" + f.FullName + L"'", folder->AsDispatch()),
       fields(std::move(f)) {}
 
 MailObj::MailObj(Tracker& t, World& world, FolderObj* folder, std::wstring s)
-    : OlObject(t, world, L"MailItem '" + s + L"'", folder->AsDispatch()), subject(std::move(s)) {}
+    : ItemObject(t, world, L"MailItem '" + s + L"'", folder->AsDispatch()), subject(std::move(s)) {}
 
 DistListObj::DistListObj(Tracker& t, World& world, FolderObj* folder, std::wstring n)
-    : OlObject(t, world, L"DistListItem '" + n + L"'", folder->AsDispatch()), name(std::move(n)) {}
+    : ItemObject(t, world, L"DistListItem '" + n + L"'", folder->AsDispatch()), name(std::move(n)) {}
 
 // ---- selection, explorers, inspectors ----
 

@@ -14,6 +14,7 @@
 #include "office9.h"
 #include "outlook9.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ enum : long {
   kClassInspector = 35, kClassContact = 40, kClassMail = 43, kClassDistList = 69,
   kClassPropertyPages = 71, kClassSelection = 74, kClassExplorers = 60, kClassInspectors = 61,
 };
+// The Id of every custom control (one added without an Id), as in Office.
+inline constexpr long kCustomControlId = 1;
 // OlDefaultFolders and OlItemType values.
 enum : long { kFolderInbox = 6, kFolderContacts = 10 };
 enum : long { kItemMail = 0, kItemContact = 2, kItemDistList = 7 };
@@ -53,7 +56,13 @@ struct World {
   ExplorerObj* activeExplorer = nullptr;
   InspectorObj* activeInspector = nullptr;
   std::map<long, FolderObj*> defaultFolders;  // by OlDefaultFolders
-  int nextControlId = 10001;                  // Ids of added controls
+  // Exchange in online mode: at most this many items may be open at once
+  // (0: no limit). An item taken by an add-in while that many are open is
+  // refused by the server: every call on it fails until it is let go of.
+  long openItemLimit = 0;
+  long openItems = 0;      // items referenced outside the host now
+  long mostOpenItems = 0;  // the most at any moment
+  long refusedItems = 0;   // items handed out beyond the limit
   // Application.Version and its major number, chosen before the start.
   std::wstring version = L"9.0.0.2711";
   int major = 9;
@@ -215,6 +224,35 @@ class OlObject : public Dispatch<Iface> {
   IDispatch* parent_;
 };
 
+// An item of a folder: open while an add-in holds a reference to it, and
+// refused beyond the session's limit of open items (World::openItemLimit).
+template <class Iface, long kClass>
+class ItemObject : public OlObject<Iface, kClass> {
+ public:
+  using OlObject<Iface, kClass>::OlObject;
+
+ protected:
+  void Held(bool held) override {
+    World& w = this->world_;
+    if (!held) {
+      if (refused_) {
+        refused_ = false;
+      } else {
+        --w.openItems;
+      }
+    } else if (w.openItemLimit > 0 && w.openItems >= w.openItemLimit) {
+      refused_ = true;
+      ++w.refusedItems;
+    } else {
+      w.mostOpenItems = std::max(w.mostOpenItems, ++w.openItems);
+    }
+  }
+  bool Refused() override { return refused_; }
+
+ private:
+  bool refused_ = false;
+};
+
 class FolderObj : public OlObject<MAPIFolder, kClassFolder> {
  public:
   FolderObj(Tracker& t, World& world, std::wstring name, long itemType);
@@ -233,7 +271,7 @@ struct ContactFields {
       BusinessFaxNumber{};
 };
 
-class ContactObj : public OlObject<_ContactItem, kClassContact> {
+class ContactObj : public ItemObject<_ContactItem, kClassContact> {
  public:
   ContactObj(Tracker& t, World& world, FolderObj* folder, ContactFields fields);
   ContactFields fields;
@@ -255,13 +293,13 @@ class ContactObj : public OlObject<_ContactItem, kClassContact> {
 #undef VX_HOST_CONTACT_TEXT
 };
 
-class MailObj : public OlObject<_MailItem, kClassMail> {
+class MailObj : public ItemObject<_MailItem, kClassMail> {
  public:
   MailObj(Tracker& t, World& world, FolderObj* folder, std::wstring subject);
   std::wstring subject;
 };
 
-class DistListObj : public OlObject<_DistListItem, kClassDistList> {
+class DistListObj : public ItemObject<_DistListItem, kClassDistList> {
  public:
   DistListObj(Tracker& t, World& world, FolderObj* folder, std::wstring name);
   std::wstring name;

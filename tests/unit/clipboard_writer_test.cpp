@@ -62,17 +62,40 @@ TEST_F(ClipboardWriter, AZeroCharacterEndsTheCopyButNotTheBlock) {
   EXPECT_EQ(clipboard.UnicodeText(), u"ab");
 }
 
-TEST_F(ClipboardWriter, BusyClipboardGivesFalseSilentlyAndLeavesItsContents) {
-  clipboard.Put(ClipboardApi::kText, std::string("fremd\0", 6));
-  clipboard.busy = true;
-  EXPECT_FALSE(Write(u"Müller"));
-  EXPECT_TRUE(boxes.shown.empty());
-  EXPECT_EQ(clipboard.AnsiText(), "fremd");
-  EXPECT_FALSE(clipboard.UnicodeText());
+// Another program holding the clipboard: tried ten times, 25 ms apart; one
+// that lets go meanwhile gets the text, one that does not leaves its content
+// and the user is told that nothing was copied.
+TEST_F(ClipboardWriter, ABusyClipboardIsTriedAgainBrieflyThenReportedAndLeftAsItWas) {
+  clipboard.busyFor = 3;
+  ASSERT_TRUE(Write(u"Müller"));
   const Steps& s = clipboard.steps;
-  EXPECT_EQ(std::count(s.begin(), s.end(), "Empty"), 0);
-  EXPECT_EQ(std::count(s.begin(), s.end(), "Close"), 0);
-  EXPECT_EQ(clipboard.LiveBlocks(), 0) << "both blocks are freed";
+  auto open = std::find(s.begin(), s.end(), "Open");
+  ASSERT_NE(open, s.end());
+  EXPECT_EQ(Steps(open, s.end()), (Steps{"Open", "Wait 25", "Open", "Wait 25", "Open", "Wait 25",
+                                         "Open", "Empty", "SetData 1 #1", "SetData 13 #2", "Close"}));
+  EXPECT_EQ(clipboard.AnsiText(), "M\xFCller");
+  EXPECT_TRUE(boxes.shown.empty());
+
+  fake::RecordingClipboard held;
+  held.Put(ClipboardApi::kText, std::string("fremd\0", 6));
+  held.busy = true;
+  mdlAllgemein m{AddinServices{store, boxes, held, splash}};
+  EXPECT_FALSE(m.ClipBoard_SetText(u"Müller"));
+  const Steps& t = held.steps;
+  EXPECT_EQ(std::count(t.begin(), t.end(), "Open"), 10);
+  EXPECT_EQ(std::count(t.begin(), t.end(), "Wait 25"), 9);
+  EXPECT_EQ(std::count(t.begin(), t.end(), "Empty"), 0);
+  EXPECT_EQ(std::count(t.begin(), t.end(), "Close"), 0);
+  EXPECT_EQ(held.AnsiText(), "fremd");
+  EXPECT_FALSE(held.UnicodeText());
+  EXPECT_EQ(held.LiveBlocks(), 0) << "both blocks are freed";
+  EXPECT_EQ(held.misuses, 0);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].prompt,
+            u"Die Zwischenablage wird gerade von einem anderen Programm verwendet. "
+            u"Die Adresse wurde nicht kopiert.");
+  EXPECT_EQ(boxes.shown[0].style, 0);
+  EXPECT_EQ(boxes.shown[0].title, u"Vellox");
 }
 
 TEST_F(ClipboardWriter, ATextBlockThatCannotBePreparedStopsBeforeOpening) {

@@ -194,6 +194,28 @@ TEST_F(ConnectTest, AnEntryTheCollectionDoesNotListTakesTheObjectAndTheStartGoes
   EXPECT_EQ(outlook.References(), 0);
 }
 
+TEST_F(ConnectTest, DisconnectionTakesThePublishedObjectBackSkippingFailures) {
+  Seasoned();
+  outlook.OpenExplorer(contacts);
+  Connected();
+  ASSERT_EQ(entry.object(), self);
+  connect.AddinInstance_OnDisconnection();
+  EXPECT_EQ(entry.object(), nullptr);
+  EXPECT_EQ(outlook.References(), 0);
+
+  AddinHarness h;
+  h.Seasoned();
+  h.outlook.OpenExplorer(h.contacts);
+  h.Connected();
+  h.outlook.FailOn("COMAddIn.SetObject", 440);
+  h.connect.AddinInstance_OnDisconnection();
+  EXPECT_EQ(h.entry.object(), h.self);
+  EXPECT_EQ(h.outlook.References(), 0);
+  EXPECT_EQ(h.outlook.Subscriptions(), 0);
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(h.boxes.shown.empty());
+}
+
 TEST_F(ConnectTest, ReReadSettingsReplacesTheTemplateAsAWholeEachTime) {
   Seasoned();
   outlook.OpenExplorer(contacts);

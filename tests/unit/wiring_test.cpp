@@ -67,6 +67,20 @@ TEST_F(WiringTest, AButtonRemovedByTheUserComesBackAtTheNextSwitch) {
   EXPECT_EQ(outlook.ReferencesTo(removed), 0);
 }
 
+TEST_F(WiringTest, AnotherAddInsCustomButtonBeforeOursIsNeverTakenForIt) {
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
+  // Office gives every custom control the same Id.
+  fake::FakeButton& theirs = explorer.Standard().Put(1, fake::FakeCommandBar::kCustomId, u"Als PDF");
+  Connected();
+  fake::FakeButton& ours = *Ours(explorer.Standard())[0];
+  for (fake::FakeFolder* folder : {&inbox, &contacts, &inbox}) outlook.SwitchFolder(explorer, *folder);
+  EXPECT_FALSE(ours.visible());
+  EXPECT_EQ(ours.subscriptions(), 1);
+  EXPECT_TRUE(theirs.visible());
+  EXPECT_EQ(theirs.subscriptions(), 0);
+  EXPECT_EQ(Ours(explorer.Standard()).size(), 1u);
+}
+
 TEST_F(WiringTest, ALookupFailureOtherThanNoSuchCaptionKeepsTheButton) {
   fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
   Connected();
