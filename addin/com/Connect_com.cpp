@@ -23,6 +23,7 @@
 #include "addin/CustomUI.h"
 #include "addin/clsVellox.h"
 #include "platform/win32/active_object.h"
+#include "platform/win32/after_start_window.h"
 #include "platform/win32/com_server.h"
 #include "platform/win32/extensibility.h"
 #include "platform/win32/outlook_dispatch.h"
@@ -91,7 +92,11 @@ class RibbonPart final : public IRibbonExtensibility {
 
 class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> {
  public:
-  ConnectObject() : DualObject(IID__Connect), ribbon_(*this), logic_(AddinModule()) {}
+  ConnectObject()
+      : DualObject(IID__Connect),
+        ribbon_(*this),
+        later_(static_cast<_Connect*>(this)),
+        logic_(AddinModule(), later_, [this] { EnterRunning(); }) {}
 
   // ---- the ribbon ----
   // The XML for a ribbon ID; null for none.
@@ -131,18 +136,19 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   }
 
   // ---- IDTExtensibility2 ----
-  // While connected with a window, Connect is also entered in the running
-  // object table under its class: the options page finds it there when
-  // Outlook's COM add-in collection does not list the add-in.
-  STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode, IDispatch* AddInInst,
-                            SAFEARRAY**) override {
+  // Once started, Connect is also entered in the running object table under
+  // its class: the options page finds it there when Outlook's COM add-in
+  // collection does not list the add-in.
+  void EnterRunning() {
+    if (!running_.registered()) running_.Register(static_cast<_Connect*>(this), CLSID_Connect);
+  }
+  STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode ConnectMode,
+                            IDispatch* AddInInst, SAFEARRAY**) override {
     return Answer([&] {
       auto application = win::WrapApplication(Application);
       auto self = win::WrapAutomation(static_cast<_Connect*>(this));
-      logic_.AddinInstance_OnConnection(application, self, win::WrapCOMAddIn(AddInInst));
-      if (logic_.working() && !running_.registered()) {
-        running_.Register(static_cast<_Connect*>(this), CLSID_Connect);
-      }
+      logic_.AddinInstance_OnConnection(application, self, win::WrapCOMAddIn(AddInInst),
+                                        static_cast<int32_t>(ConnectMode));
     });
   }
   STDMETHODIMP OnDisconnection(win::ext_DisconnectMode, SAFEARRAY**) override {
@@ -228,6 +234,7 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   }
 
   RibbonPart ribbon_;
+  win::AfterStartWindow later_;
   Connect logic_;
   win::ActiveObject running_;
 };
