@@ -72,19 +72,19 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>&
     Start(Application);
     return;
   }
-  addInInst_.reset();
   if (faces_.holdsToTheEnd) {
     // Outlook ends whatever the add-in holds: it keeps the Application and
     // starts at the first window.
     waitingFor_ = Application;
-    addInInst_ = AddInInst;
     ResumeNext([&] { waitExplorers_.Set(Need(Application).Explorers()); });
     ResumeNext([&] { waitInspectors_.Set(Need(Application).Inspectors()); });
-  } else if (!faces_.inspectorRibbon) {
-    // Outlook 2000-2003 could not quit while the add-in held anything: it
-    // stays idle. From 2007 on a contact window's ribbon click starts it.
-    self_.reset();
+    return;
   }
+  // Outlook 2000 to 2007 cannot quit while the add-in holds anything of
+  // theirs: it stays idle. In 2007 a contact window's ribbon click starts it
+  // (publishing this object, the add-in's own, which it keeps for that).
+  addInInst_.reset();
+  if (!faces_.inspectorRibbon) self_.reset();
 }
 
 void Connect::StartWaiting() {
