@@ -8,28 +8,103 @@
 namespace vx {
 
 namespace {
+
 constexpr TextView kAddinProgId = u"Vellorian.Connect";
+
+// The handle of Outlook's active folder window, 0 when there is none or it
+// cannot be told.
+intptr_t FolderWindow(const std::shared_ptr<ol::Application>& Application) noexcept {
+  intptr_t window = 0;
+  ResumeNext([&] { window = Need(Need(Application).ActiveExplorer()).Window(); });
+  return window;
 }
+
+}  // namespace
+
+// The first window of an Outlook started without one starts the add-in.
+struct Connect::Sinks {
+  struct Explorers : ol::ExplorersEvents {
+    Connect& c;
+    explicit Explorers(Connect& owner) : c(owner) {}
+    void NewExplorer(const std::shared_ptr<ol::Explorer>&) override { c.StartWaiting(); }
+  };
+  struct Inspectors : ol::InspectorsEvents {
+    Connect& c;
+    explicit Inspectors(Connect& owner) : c(owner) {}
+    void NewInspector(const std::shared_ptr<ol::Inspector>&) override { c.StartWaiting(); }
+  };
+  explicit Sinks(Connect& c) : explorers(c), inspectors(c) {}
+  Explorers explorers;
+  Inspectors inspectors;
+};
+
+Connect::Connect(mdlAllgemein& module, AfterStart& later, std::function<void()> started)
+    : module_(module),
+      later_(later),
+      started_(std::move(started)),
+      sinks_(std::make_unique<Sinks>(*this)),
+      waitExplorers_(sinks_->explorers),
+      waitInspectors_(sinks_->inspectors) {}
+
+Connect::~Connect() = default;
 
 void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>& Application,
                                          const std::shared_ptr<ol::Automation>& self,
-                                         const std::shared_ptr<ol::COMAddIn>& AddInInst) {
-  // Outlook started without a window (by another program, say): stay idle.
-  // A count that cannot be read counts as no window.
+                                         const std::shared_ptr<ol::COMAddIn>& AddInInst,
+                                         int32_t ConnectMode) {
+  // Which faces this Outlook gets, read first and in every case (reading
+  // it holds nothing); a Version that cannot be read counts as the oldest.
+  Text version;
+  ResumeNext([&] { version = Need(Application).Version(); });
+  faces_ = FacesOf(MajorVersion(version));
+  startupComplete_ = ConnectMode != connect_mode::kStartup;
+  splashDue_ = false;
+  self_ = self;
+  addInInst_ = AddInInst;
+
+  // Outlook started without a window (by another program, say). A count
+  // that cannot be read counts as no window.
   int32_t explorers = 0;
   int32_t inspectors = 0;
   ResumeNext([&] { explorers = Need(Need(Application).Explorers()).Count(); });
   ResumeNext([&] { inspectors = Need(Need(Application).Inspectors()).Count(); });
-  if (explorers == 0 && inspectors == 0) return;
+  if (explorers != 0 || inspectors != 0) {
+    Start(Application);
+    return;
+  }
+  if (faces_.holdsToTheEnd) {
+    // Outlook ends whatever the add-in holds: it keeps the Application and
+    // starts at the first window.
+    waitingFor_ = Application;
+    ResumeNext([&] { waitExplorers_.Set(Need(Application).Explorers()); });
+    ResumeNext([&] { waitInspectors_.Set(Need(Application).Inspectors()); });
+    return;
+  }
+  // Outlook 2000 to 2007 cannot quit while the add-in holds anything of
+  // theirs: it stays idle. In 2007 a contact window's ribbon click starts it
+  // (publishing this object, the add-in's own, which it keeps for that).
+  addInInst_.reset();
+  if (!faces_.inspectorRibbon) self_.reset();
+}
 
-  // Which faces this Outlook gets; a Version that cannot be read counts as
-  // the oldest.
-  Text version;
-  ResumeNext([&] { version = Need(Application).Version(); });
-  faces_ = FacesOf(MajorVersion(version));
+void Connect::StartWaiting() {
+  std::shared_ptr<ol::Application> application = std::move(waitingFor_);
+  StopWaiting();
+  if (application) Start(application);
+}
 
+void Connect::StopWaiting() {
+  waitingFor_.reset();
+  ResumeNext([&] { waitExplorers_.Empty(); });
+  ResumeNext([&] { waitInspectors_.Empty(); });
+}
+
+void Connect::Start(const std::shared_ptr<ol::Application>& Application) {
+  // A start again, after the add-in let go at Outlook's last window, wires
+  // the windows anew; the rest of the first start stands.
+  const bool first = !mobjVellox;
   // The wiring has no failure handling of its own: whatever it got done
-  // before a failure stays, and the connection goes on.
+  // before a failure stays, and the start goes on.
   ResumeNext([&] {
     if (!mobjVellox) mobjVellox = std::make_shared<clsVellox>(module_, faces_);
   });
@@ -37,29 +112,64 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>&
     if (!mobjVellox) Raise(fail::kObjectNotSet);
     mobjVellox->InitOutlookEvents(Application);
   });
+  if (started_) ResumeNext([&] { started_(); });
+  if (!first) return;
 
-  Guarded(module_.services.boxes, GermanBox(u"AddinInstance_OnConnection", u"Designer", u"Connect"),
-          [&] {
-            Publish(Need(Application), self, AddInInst);
-            if (SettingIsOne(module_.services.store, layout::kFirstRun)) {
-              module_.SaveInitialSettings();
-            }
-            ShowSplash();
-            module_.ReadAdressFormat();
-          });
+  // No click reaches the add-in before it is ready: its boxes and the
+  // splash are owned by (and so disable) Outlook's folder window.
+  const intptr_t owner = FolderWindow(Application);
+  BoxOwner boxOwner(module_.services.boxes, owner);
+  bool ran = Guarded(module_.services.boxes,
+                     GermanBox(u"AddinInstance_OnConnection", u"Designer", u"Connect"), [&] {
+                       Publish(Need(Application));
+                       if (SettingIsOne(module_.services.store, layout::kFirstRun)) {
+                         module_.SaveInitialSettings();
+                       }
+                       if (!faces_.splashAfterStart) ShowSplash(owner);
+                       module_.ReadAdressFormat();
+                     });
+  self_.reset();
+  addInInst_.reset();
+  if (ran && faces_.splashAfterStart) SplashWhenStarted();
 }
 
-void Connect::Publish(ol::Application& Application, const std::shared_ptr<ol::Automation>& self,
-                      const std::shared_ptr<ol::COMAddIn>& AddInInst) {
+void Connect::Publish(ol::Application& Application) {
   try {
-    Need(Need(Application.COMAddIns()).Item(Text(kAddinProgId))).SetObject(self);
+    Need(Need(Application.COMAddIns()).Item(Text(kAddinProgId))).SetObject(self_);
   } catch (const Failure& failure) {
     // An add-in entered for every user of the machine may be missing from
     // the collection (failure 5): the entry handed to this connection takes
     // the object then. Without one the collection's failure stands.
-    if (failure.number() != fail::kInvalidArgument || !AddInInst) throw;
-    AddInInst->SetObject(self);
+    if (failure.number() != fail::kInvalidArgument || !addInInst_) throw;
+    addInInst_->SetObject(self_);
   }
+}
+
+void Connect::AddinInstance_OnStartupComplete() {
+  startupComplete_ = true;
+  if (!splashDue_) return;
+  splashDue_ = false;
+  SplashAfterStart();
+}
+
+void Connect::SplashWhenStarted() {
+  if (startupComplete_) {
+    SplashAfterStart();
+  } else {
+    splashDue_ = true;
+  }
+}
+
+void Connect::SplashAfterStart() {
+  Guarded(module_.services.boxes, GermanBox(u"ShowSplash", u"Designer", u"Connect"), [&] {
+    later_.Post([this] {
+      // Disconnected, or let go, meanwhile: no splash.
+      if (!Started()) return;
+      const intptr_t owner = FolderWindow(module_.gobjOutlook);
+      BoxOwner boxOwner(module_.services.boxes, owner);
+      ShowSplash(owner);
+    });
+  });
 }
 
 void Connect::AddinInstance_OnDisconnection() {
@@ -71,16 +181,34 @@ void Connect::AddinInstance_OnDisconnection() {
       Need(Need(module_.gobjOutlook->COMAddIns()).Item(Text(kAddinProgId))).SetObject(nullptr);
     });
   }
+  later_.Cancel();
+  if (splashUp_) module_.services.splash.End();
+  splashDue_ = false;
+  StopWaiting();
+  self_.reset();
+  addInInst_.reset();
   if (mobjVellox) mobjVellox->ReleaseOutlookEvents();
   mobjVellox.reset();
 }
 
-Text Connect::GetCustomUI(TextView ribbonId) const {
-  if (!mobjVellox) return Text();
-  return CustomUI(faces_, ribbonId);
-}
+Text Connect::GetCustomUI(TextView ribbonId) const { return CustomUI(faces_, ribbonId); }
 
 void Connect::VelloxCopy(const std::shared_ptr<ol::Object>& context) {
+  if (!Started()) {
+    if (waitingFor_) {
+      StartWaiting();
+    } else if (faces_.inspectorRibbon) {
+      // Not started, or let go at Outlook's last window: a contact window's
+      // click starts the add-in from that window's Outlook.
+      std::shared_ptr<ol::Application> application;
+      ResumeNext([&] {
+        if (Need(context).Class() == ol::kClassInspector) {
+          application = Need(context->AsInspector()).Application();
+        }
+      });
+      if (application) Start(application);
+    }
+  }
   if (!mobjVellox) return;
   clsVellox::Running running(*mobjVellox);
   mobjVellox->Ribbon_Click(context);
@@ -91,11 +219,15 @@ void Connect::ReReadSettings() {
           [&] { module_.ReadAdressFormat(); });
 }
 
-void Connect::ShowSplash() {
+void Connect::ShowSplash(intptr_t owner) {
   Guarded(module_.services.boxes, GermanBox(u"ShowSplash", u"Designer", u"Connect"), [&] {
-    if (SettingIsOne(module_.services.store, layout::kShowSplash)) {
-      module_.services.splash.ShowModal(0);
-    }
+    if (!SettingIsOne(module_.services.store, layout::kShowSplash)) return;
+    splashUp_ = true;
+    struct Down {
+      bool& up;
+      ~Down() { up = false; }
+    } down{splashUp_};
+    module_.services.splash.ShowStartup(owner);
   });
 }
 

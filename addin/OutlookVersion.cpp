@@ -22,6 +22,8 @@ Faces FacesOf(int32_t major) {
   faces.explorerRibbon = major >= 14;
   faces.inspectorRibbon = major >= 12;
   faces.contextMenus = major >= 14;
+  faces.holdsToTheEnd = major >= 14;
+  faces.splashAfterStart = major >= 15;
   return faces;
 }
 

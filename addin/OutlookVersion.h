@@ -4,6 +4,12 @@
 //   major 12 (2007):  command-bar button in folder windows, ribbon in contact windows
 //   major >= 14 (2010 and later): ribbon everywhere and ribbon context menus,
 //                     no command-bar button at all
+// and how the add-in starts and stops there:
+//   major >= 14: Outlook ends whatever an add-in holds (fast shutdown), so the
+//                add-in keeps what it holds until it is disconnected, and a
+//                start without a window waits for the first one
+//   major >= 15 (2013 and later): Outlook times the connection, so the
+//                start-up splash waits until Outlook's start is complete
 #pragma once
 
 #include <cstdint>
@@ -28,6 +34,8 @@ struct Faces {
   bool explorerRibbon = false;   // the group in the Contacts module's Home tab
   bool inspectorRibbon = false;  // the group in the contact window's tab
   bool contextMenus = false;     // the entry in the contact context menus
+  bool holdsToTheEnd = false;    // nothing let go when Outlook's last window closes
+  bool splashAfterStart = false; // the start-up splash after the start, not inside it
 };
 
 Faces FacesOf(int32_t major);

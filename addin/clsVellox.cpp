@@ -218,7 +218,9 @@ void clsVellox::myOlExp_Close() {
   ResumeNext([&] {
     if (myOlExp) return;
     if (Need(Need(module_.gobjOutlook).Inspectors()).Count() == 0) {
-      ReleaseOutlookEvents();
+      // Where Outlook ends whatever an add-in holds, the add-in keeps it all
+      // for a window opened again in this process.
+      if (!faces_.holdsToTheEnd) ReleaseOutlookEvents();
     } else if (!myOLInspector) {
       WatchAnotherWindow(nullptr);
     }
@@ -241,11 +243,12 @@ bool clsVellox::IsLastWindow(ol::Inspector& closing) {
 void clsVellox::myOLInspector_Close() {
   bool last = false;
   ResumeNext([&] { last = IsLastWindow(Need(myOLInspector.get())); });
-  if (last) {
+  if (last && !faces_.holdsToTheEnd) {
     ReleaseOutlookEvents();
     return;
   }
-  // Other windows stay open: only this window's bar and button go.
+  // Other windows stay open (or everything is kept to the end): only this
+  // window's bar and button go.
   ResumeNext([&] {
     if (myOLCommandBar && myOLCommandBar == inspectorBar_.lock()) myOLCommandBar.reset();
   });

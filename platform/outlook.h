@@ -150,6 +150,8 @@ class Explorer {
   virtual std::shared_ptr<ol::CommandBars> CommandBars() = 0;
   virtual std::shared_ptr<Folder> CurrentFolder() = 0;
   virtual std::shared_ptr<ol::Selection> Selection() = 0;
+  // The handle of the folder window (its IOleWindow), 0 when it has none.
+  virtual intptr_t Window() = 0;
   virtual ConnectionPtr Advise(ExplorerEvents& sink) = 0;
 };
 
@@ -158,6 +160,8 @@ class Inspector {
   virtual ~Inspector() = default;
   virtual std::shared_ptr<ol::CommandBars> CommandBars() = 0;
   virtual std::shared_ptr<ol::Item> CurrentItem() = 0;
+  // "Application", by name: the Outlook the window belongs to.
+  virtual std::shared_ptr<ol::Application> Application() = 0;
   // Whether other is a reference to this same window.
   virtual bool Is(Inspector& other) = 0;
   virtual ConnectionPtr Advise(InspectorEvents& sink) = 0;

@@ -8,10 +8,17 @@ namespace vx {
 class SplashWindow {
  public:
   virtual ~SplashWindow() = default;
-  // Shows the window modally and returns when the user has closed it.
-  // owner is the owning window's handle (0 for none, the start-up splash).
-  // Raises a numbered failure when the window cannot be shown.
+  // The about box: shows the window modally, owned by owner (a window
+  // handle, 0 for none) and centred on the screen, and returns when the user
+  // has closed it. Raises a numbered failure when the window cannot be shown.
   virtual void ShowModal(intptr_t owner) = 0;
+  // The start-up splash: the same window, owned by owner (0 for none) and
+  // centred on it. Returns when it is closed: by the user, or without
+  // storing anything by End() or when the owner window goes. Raises a
+  // numbered failure when the window cannot be shown.
+  virtual void ShowStartup(intptr_t owner) = 0;
+  // Closes a start-up splash that is up, storing nothing; nothing when none is.
+  virtual void End() noexcept = 0;
 };
 
 }  // namespace vx

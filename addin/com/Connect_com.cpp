@@ -30,6 +30,7 @@
 #include "addin/CustomUI.h"
 #include "addin/clsVellox.h"
 #include "platform/win32/active_object.h"
+#include "platform/win32/after_start_window.h"
 #include "platform/win32/com_server.h"
 #include "platform/win32/extensibility.h"
 #include "platform/win32/outlook_dispatch.h"
@@ -134,7 +135,11 @@ class RibbonPart final : public IRibbonExtensibility {
 
 class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> {
  public:
-  ConnectObject() : DualObject(IID__Connect), ribbon_(*this), logic_(AddinModule()) {}
+  ConnectObject()
+      : DualObject(IID__Connect),
+        ribbon_(*this),
+        later_(static_cast<_Connect*>(this)),
+        logic_(AddinModule(), later_, [this] { EnterRunning(); }) {}
   ~ConnectObject() override {
     if (published_) published_->Detach();
   }
@@ -177,11 +182,16 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   }
 
   // ---- IDTExtensibility2 ----
-  // While connected with a window, the published object is also entered in
-  // the running object table under Connect's class: the options page finds
-  // it there when Outlook's COM add-in collection does not list the add-in.
-  STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode, IDispatch* AddInInst,
-                            SAFEARRAY**) override {
+  // Once started, the published object is also entered in the running
+  // object table under Connect's class: the options page finds it there
+  // when Outlook's COM add-in collection does not list the add-in.
+  void EnterRunning() {
+    if (published_ && !running_.registered()) {
+      running_.Register(static_cast<_Connect*>(published_.Get()), CLSID_Connect);
+    }
+  }
+  STDMETHODIMP OnConnection(IDispatch* Application, win::ext_ConnectMode ConnectMode,
+                            IDispatch* AddInInst, SAFEARRAY**) override {
     return Answer([&] {
       if (!published_) {
         published_ = win::New<PublishedConnect>(static_cast<_Connect*>(this), &logic_);
@@ -189,10 +199,8 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
       }
       auto application = win::WrapApplication(Application);
       auto self = win::WrapAutomation(static_cast<_Connect*>(published_.Get()));
-      logic_.AddinInstance_OnConnection(application, self, win::WrapCOMAddIn(AddInInst));
-      if (logic_.working() && !running_.registered()) {
-        running_.Register(static_cast<_Connect*>(published_.Get()), CLSID_Connect);
-      }
+      logic_.AddinInstance_OnConnection(application, self, win::WrapCOMAddIn(AddInInst),
+                                        static_cast<int32_t>(ConnectMode));
     });
   }
   STDMETHODIMP OnDisconnection(win::ext_DisconnectMode, SAFEARRAY**) override {
@@ -243,9 +251,10 @@ class ConnectObject final : public win::DualObject<_Connect, IDTExtensibility2> 
   }
 
   RibbonPart ribbon_;
+  win::AfterStartWindow later_;
   Connect logic_;
   // Created at the first connection; entered in the running object table
-  // while connected with a window.
+  // once the add-in has started.
   win::Ref<PublishedConnect> published_;
   win::ActiveObject running_;
 };

@@ -7,7 +7,15 @@
 namespace vx::win {
 
 void Win32MessageBoxes::Show(const Text& prompt, int32_t style, const Text& title) {
-  MessageBoxW(GetActiveWindow(), Wide(prompt), Wide(title), static_cast<UINT>(style));
+  HWND owner = reinterpret_cast<HWND>(owner_);
+  if (!owner || !IsWindow(owner)) owner = GetActiveWindow();
+  MessageBoxW(owner, Wide(prompt), Wide(title), static_cast<UINT>(style));
+}
+
+intptr_t Win32MessageBoxes::SetOwner(intptr_t owner) noexcept {
+  intptr_t previous = owner_;
+  owner_ = owner;
+  return previous;
 }
 
 }  // namespace vx::win

@@ -15,6 +15,8 @@ std::shared_ptr<A> Wrap(const VARIANT& value) {
   return object ? std::make_shared<A>(std::move(object)) : nullptr;
 }
 
+std::shared_ptr<ol::Application> WrapApplication(const VARIANT& value);
+
 // COM identity: the same object answers IUnknown with the same pointer.
 bool SameObject(IUnknown* a, IUnknown* b) {
   if (!a || !b) return false;
@@ -139,6 +141,15 @@ class ExplorerAdapter final : public ol::Explorer, Adapter {
   std::shared_ptr<ol::Selection> Selection() override {
     return Wrap<SelectionAdapter>(d_.Get(u"Selection"));
   }
+  intptr_t Window() override {
+    Ref<IOleWindow> window;
+    HWND handle = nullptr;
+    if (FAILED(d_.get()->QueryInterface(IID_PPV_ARGS(window.GetAddressOf()))) ||
+        FAILED(window->GetWindow(&handle))) {
+      return 0;
+    }
+    return reinterpret_cast<intptr_t>(handle);
+  }
   ol::ConnectionPtr Advise(ol::ExplorerEvents& sink) override {
     return Subscribe(d_.get(), DIID_ExplorerEvents,
                      {{dispid::kFolderSwitch, [&sink](DISPPARAMS&) { sink.FolderSwitch(); }},
@@ -153,6 +164,7 @@ class InspectorAdapter final : public ol::Inspector, Adapter {
     return Wrap<CommandBarsAdapter>(d_.Get(u"CommandBars"));
   }
   std::shared_ptr<ol::Item> CurrentItem() override { return Wrap<ItemAdapter>(d_.Get(u"CurrentItem")); }
+  std::shared_ptr<ol::Application> Application() override { return WrapApplication(d_.Get(u"Application")); }
   // One window, whatever interface pointers it was handed out through.
   bool Is(ol::Inspector& other) override {
     auto* adapter = dynamic_cast<InspectorAdapter*>(&other);
@@ -292,6 +304,12 @@ class ApplicationAdapter final : public ol::Application, Adapter {
 std::shared_ptr<ol::Application> WrapApplication(IDispatch* application) {
   return application ? std::make_shared<ApplicationAdapter>(Ref<IDispatch>(application)) : nullptr;
 }
+
+namespace {
+std::shared_ptr<ol::Application> WrapApplication(const VARIANT& value) {
+  return Wrap<ApplicationAdapter>(value);
+}
+}  // namespace
 
 namespace {
 template <class A>

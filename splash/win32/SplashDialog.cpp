@@ -56,10 +56,14 @@ constexpr std::array<AutoSize, 4> kAutoSized{{
 
 constexpr COLORREF kHintColour = RGB(0xFF, 0x00, 0x00);
 
+}  // namespace
+
 // One showing of the window: everything it creates lives as long as it does.
-class Showing {
+class SplashDialog::Showing {
  public:
-  Showing(SettingsStore& store, MessageBoxes& boxes) : form_(store, boxes) {}
+  // centreOn: the window to centre on (the start-up splash's owner), or none.
+  Showing(SettingsStore& store, MessageBoxes& boxes, HWND centreOn)
+      : form_(store, boxes), centreOn_(centreOn) {}
   ~Showing() {
     for (HFONT font : fonts_) {
       if (font) DeleteObject(font);
@@ -70,25 +74,41 @@ class Showing {
 
   static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // Closes the window without OK: nothing is stored.
+  void End() {
+    ended_ = true;
+    if (dialog_) EndDialog(dialog_, 0);
+  }
+  // Whether it went without OK (End, or its owner went and took it along).
+  bool ended() const { return ended_; }
+  bool startup() const { return centreOn_ != nullptr; }
+
  private:
   static INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void Init(HWND dialog);
+  void CentreOnOwner(HWND dialog) const;
   void SetFonts(HWND dialog);
   static void SizeToText(HWND dialog, const AutoSize& label);
 
   frmSplash form_;
+  HWND centreOn_;
+  HWND dialog_ = nullptr;
+  bool closedByOk_ = false;
+  bool ended_ = false;
   std::array<HFONT, kFonts.size()> fonts_{};
 };
 
-void Showing::Init(HWND dialog) {
+void SplashDialog::Showing::Init(HWND dialog) {
+  dialog_ = dialog;
   SetFonts(dialog);
   for (const AutoSize& label : kAutoSized) SizeToText(dialog, label);
+  CentreOnOwner(dialog);
   CheckDlgButton(dialog, IDC_SHOWSPLASH,
                  frmSplash::kShowSplashWhenOpened ? BST_CHECKED : BST_UNCHECKED);
   SetFocus(GetDlgItem(dialog, IDC_SHOWSPLASH));
 }
 
-void Showing::SetFonts(HWND dialog) {
+void SplashDialog::Showing::SetFonts(HWND dialog) {
   HDC screen = GetDC(dialog);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(dialog, screen);
@@ -104,7 +124,7 @@ void Showing::SetFonts(HWND dialog) {
   }
 }
 
-void Showing::SizeToText(HWND dialog, const AutoSize& label) {
+void SplashDialog::Showing::SizeToText(HWND dialog, const AutoSize& label) {
   HWND control = GetDlgItem(dialog, label.id);
   wchar_t text[256] = {};
   GetWindowTextW(control, text, static_cast<int>(std::size(text)));
@@ -124,12 +144,26 @@ void Showing::SizeToText(HWND dialog, const AutoSize& label) {
   SetWindowPos(control, nullptr, left, box.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The dialog resource centres the window on the screen; the start-up splash
+// sits centred on its owner instead. A minimised owner (parked far off the
+// screen) leaves it where it is.
+void SplashDialog::Showing::CentreOnOwner(HWND dialog) const {
+  RECT owner{}, window{};
+  if (!centreOn_ || !GetWindowRect(centreOn_, &owner) || !GetWindowRect(dialog, &window)) return;
+  if (owner.left <= -10000 || owner.top <= -10000) return;
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  SetWindowPos(dialog, nullptr, owner.left + (owner.right - owner.left - width) / 2,
+               owner.top + (owner.bottom - owner.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // A message whose handling fails is answered FALSE, the dialog's default.
-INT_PTR CALLBACK Showing::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK SplashDialog::Showing::Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return Boundary<INT_PTR>(FALSE, [&] { return Handle(dialog, message, wParam, lParam); });
 }
 
-INT_PTR Showing::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR SplashDialog::Showing::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<Showing*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
     case WM_INITDIALOG:
@@ -154,6 +188,7 @@ INT_PTR Showing::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_BTNOK && HIWORD(wParam) == BN_CLICKED && self) {
+        self->closedByOk_ = true;
         self->form_.btnOK_Click(IsDlgButtonChecked(dialog, IDC_SHOWSPLASH) == BST_CHECKED);
         EndDialog(dialog, IDC_BTNOK);
         return TRUE;
@@ -164,18 +199,37 @@ INT_PTR Showing::Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
       return TRUE;  // no close box: only OK closes the window
 
+    case WM_DESTROY:
+      // Gone without OK: ended, or destroyed along with its owner.
+      if (self) {
+        if (!self->closedByOk_) self->ended_ = true;
+        self->dialog_ = nullptr;
+      }
+      return FALSE;
+
     default:
       return FALSE;
   }
 }
 
-}  // namespace
+void SplashDialog::ShowModal(intptr_t owner) { Show(owner, false); }
 
-void SplashDialog::ShowModal(intptr_t owner) {
-  Showing showing(store_, boxes_);
-  INT_PTR result = DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(IDD_SPLASH),
-                                   reinterpret_cast<HWND>(owner), &Showing::Proc,
-                                   reinterpret_cast<LPARAM>(&showing));
+void SplashDialog::ShowStartup(intptr_t owner) { Show(owner, true); }
+
+void SplashDialog::End() noexcept {
+  if (current_ && current_->startup()) current_->End();
+}
+
+void SplashDialog::Show(intptr_t owner, bool startup) {
+  HWND parent = reinterpret_cast<HWND>(owner);
+  Showing showing(store_, boxes_, startup ? parent : nullptr);
+  Showing* outer = current_;
+  current_ = &showing;
+  INT_PTR result = DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(IDD_SPLASH), parent,
+                                   &Showing::Proc, reinterpret_cast<LPARAM>(&showing));
+  current_ = outer;
+  // Ended without OK: nothing stored, nothing to report.
+  if (result != -1 && showing.ended()) return;
   if (result == -1 || result == 0) Raise(fail::kInternalError);
 }
 

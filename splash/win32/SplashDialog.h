@@ -18,13 +18,20 @@ class SplashDialog : public SplashWindow {
  public:
   SplashDialog(SettingsStore& store, MessageBoxes& boxes) : store_(store), boxes_(boxes) {}
 
-  // owner: 0 for the start-up splash, else the window handle of the options
-  // page. Raises failure 51 when the dialog cannot be created.
+  // owner: the window handle of the options page (about box), or of
+  // Outlook's folder window (start-up splash, centred on it; 0 for none).
+  // Raises failure 51 when the dialog cannot be created.
   void ShowModal(intptr_t owner) override;
+  void ShowStartup(intptr_t owner) override;
+  void End() noexcept override;
 
  private:
+  class Showing;
+  void Show(intptr_t owner, bool startup);
+
   SettingsStore& store_;
   MessageBoxes& boxes_;
+  Showing* current_ = nullptr;  // the start-up splash or about box up now
 };
 
 }  // namespace vx::win32

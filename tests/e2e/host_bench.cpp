@@ -1,6 +1,8 @@
 // Timings of Vellox.DLL in the substitute Outlook (a measuring program, not
 // a test): connection time without the splash as Outlook 2000 and as Outlook
-// 2016 (with the GetCustomUI calls that version makes), and a click on the
+// 2016 (with the GetCustomUI calls that version makes), OnConnection and
+// OnStartupComplete as Outlook 2016 with the splash due and as Outlook 2000
+// without it, and a click on the
 // explorer's toolbar button (2000) or ribbon button (2016) with 1,000 and
 // 10,000 selected contacts, split into the host's share (answering IDispatch
 // calls) and the rest (the add-in's own work, including the clipboard).
@@ -81,6 +83,36 @@ void Connection(const wchar_t* version) {
   }
 }
 
+// The two notifications Outlook 2013 and later time or may time, with the
+// splash due ("ShowSplash" 1) or not: OnConnection and OnStartupComplete as
+// that Outlook calls them, the splash (closed by the watcher at once) shown
+// after them where that version defers it.
+void Start(const wchar_t* version, bool splash) {
+  std::vector<double> connect, complete;
+  for (int run = 0; run < 21; ++run) {
+    Returning();
+    if (splash) vx::e2e::WriteSetting(L"Startup", L"ShowSplash", L"1");
+    Host host;
+    host.SetVersion(version);
+    host.OpenExplorer(host.Contacts());
+    host.Startup();
+    for (const auto& a : host.AddIns()) {
+      if (a.progId != vx::e2e::kProgId) continue;
+      connect.push_back(a.connectMs);
+      complete.push_back(a.startupCompleteMs);
+    }
+    size_t boxes = host.TakeBoxes().size();
+    if (boxes != (splash ? 1u : 0u)) std::printf("  run %d: %zu boxes shown\n", run, boxes);
+    host.Shutdown();
+  }
+  if (connect.empty()) return;
+  std::printf("start as %ls, %s, %zu runs: OnConnection median %.2f ms (max %.2f), "
+              "OnStartupComplete median %.3f ms (max %.3f)\n",
+              version, splash ? "splash due" : "no splash", connect.size(), Median(connect),
+              *std::max_element(connect.begin(), connect.end()), Median(complete),
+              *std::max_element(complete.begin(), complete.end()));
+}
+
 // ribbon: as Outlook 2016, through the ribbon button; else as Outlook 2000
 // through the toolbar button.
 void Click(int contacts, int runs, bool ribbon) {
@@ -140,6 +172,9 @@ int main() {
   Returning();
   Connection(kOutlook2000);
   Connection(kOutlook2016);
+  Start(kOutlook2016, true);
+  Start(kOutlook2000, false);
+  Returning();
   Click(1000, 7, false);
   Click(1000, 7, true);
   Click(10000, 5, false);

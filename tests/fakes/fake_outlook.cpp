@@ -26,6 +26,7 @@ const std::set<std::string>& KnownOperations() {
       "CommandBarButton.SetTooltipText", "CommandBarButton.SetVisible", "CommandBarButton.Advise",
       "PropertyPages.Add",           "COMAddIns.Item",               "COMAddIn.Object",
       "COMAddIn.SetObject",          "Application.Version",          "Object.Class",
+      "Inspector.Application",
   };
   return known;
 }
@@ -218,6 +219,11 @@ std::shared_ptr<ol::Item> FakeInspector::CurrentItem() {
   return state_->Hand(item_);
 }
 
+std::shared_ptr<ol::Application> FakeInspector::Application() {
+  Check("Inspector.Application");
+  return state_->Hand(application_.lock());
+}
+
 // Every handout of a window points at the window itself.
 bool FakeInspector::Is(ol::Inspector& other) {
   return &other == static_cast<ol::Inspector*>(this);
@@ -362,6 +368,7 @@ FakeExplorer& FakeOutlook::OpenExplorer(FakeFolder& folder) {
   auto shown = std::static_pointer_cast<FakeFolder>(folder.shared_from_this());
   explorerWindows_.push_back(std::make_shared<FakeExplorer>(state_, shown));
   auto window = explorerWindows_.back();
+  window->window_ = 0x10000 + 0x10 * static_cast<intptr_t>(explorerWindows_.size());
   auto handout = state_->Hand<ol::Explorer>(window);
   explorers_->events_.Raise([&](ol::ExplorersEvents& sink) { sink.NewExplorer(handout); });
   return *window;
@@ -388,6 +395,7 @@ void FakeOutlook::CloseExplorer(FakeExplorer& explorer) {
 FakeInspector& FakeOutlook::OpenInspector(std::shared_ptr<ol::Item> item) {
   inspectorWindows_.push_back(std::make_shared<FakeInspector>(state_, std::move(item)));
   auto window = inspectorWindows_.back();
+  window->application_ = application_;
   auto handout = state_->Hand<ol::Inspector>(window);
   inspectors_->events_.Raise([&](ol::InspectorsEvents& sink) { sink.NewInspector(handout); });
   return *window;

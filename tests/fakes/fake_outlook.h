@@ -242,10 +242,13 @@ class FakeExplorer : public ol::Explorer, public FakeObject {
   std::shared_ptr<ol::CommandBars> CommandBars() override;
   std::shared_ptr<ol::Folder> CurrentFolder() override;
   std::shared_ptr<ol::Selection> Selection() override;
+  intptr_t Window() override { return window_; }
   ol::ConnectionPtr Advise(ol::ExplorerEvents& sink) override;
 
   FakeCommandBar& Standard() { return bars_->Standard(); }
   FakeFolder& folder() { return *folder_; }
+  // Its window handle: one of its own for every explorer.
+  intptr_t window() const { return window_; }
   bool open() const { return open_; }
   int subscriptions() const { return events_.open(); }
 
@@ -254,6 +257,7 @@ class FakeExplorer : public ol::Explorer, public FakeObject {
   std::shared_ptr<FakeCommandBars> bars_;
   std::shared_ptr<FakeFolder> folder_;
   std::vector<std::shared_ptr<ol::Item>> selection_;
+  intptr_t window_ = 0;
   bool open_ = true;
   EventSource<ol::ExplorerEvents> events_;
 };
@@ -264,6 +268,7 @@ class FakeInspector : public ol::Inspector, public FakeObject {
 
   std::shared_ptr<ol::CommandBars> CommandBars() override;
   std::shared_ptr<ol::Item> CurrentItem() override;
+  std::shared_ptr<ol::Application> Application() override;
   bool Is(ol::Inspector& other) override;
   ol::ConnectionPtr Advise(ol::InspectorEvents& sink) override;
 
@@ -275,6 +280,7 @@ class FakeInspector : public ol::Inspector, public FakeObject {
   friend class FakeOutlook;
   std::shared_ptr<FakeCommandBars> bars_;
   std::shared_ptr<ol::Item> item_;
+  std::weak_ptr<ol::Application> application_;
   bool open_ = true;
   EventSource<ol::InspectorEvents> events_;
 };

@@ -122,4 +122,21 @@ void FakeSplash::ShowModal(intptr_t owner) {
   if (onShow) onShow();
 }
 
+void FakeSplash::ShowStartup(intptr_t owner) {
+  if (failShow) Raise(failShow);
+  owners.push_back(owner);
+  ++startups;
+  up = true;
+  struct Down {
+    bool& up;
+    ~Down() { up = false; }
+  } down{up};
+  if (onShow) onShow();
+}
+
+void FakeSplash::End() noexcept {
+  if (up) ++ended;
+  up = false;
+}
+
 }  // namespace vx::fake

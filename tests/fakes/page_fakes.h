@@ -111,7 +111,12 @@ class FakeUserControl : public page::UserControl {
 class FakeSplash : public SplashWindow {
  public:
   void ShowModal(intptr_t owner) override;
-  std::vector<intptr_t> owners;  // one per showing
+  void ShowStartup(intptr_t owner) override;
+  void End() noexcept override;
+  std::vector<intptr_t> owners;  // one per showing, about box or start-up
+  int startups = 0;              // of these, start-up splashes
+  int ended = 0;                 // start-up splashes ended by End()
+  bool up = false;               // a start-up splash is up
   int32_t failShow = 0;
   std::function<void()> onShow;  // runs while the window is up
 };

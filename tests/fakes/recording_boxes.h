@@ -12,16 +12,25 @@ struct ShownBox {
   Text prompt;
   int32_t style;
   Text title;
+  intptr_t owner = 0;  // as set with SetOwner, 0 for the active window
 };
 
 class RecordingBoxes : public MessageBoxes {
  public:
   void Show(const Text& prompt, int32_t style, const Text& title) override {
-    shown.push_back({prompt, style, title});
+    shown.push_back({prompt, style, title, owner_});
     if (onShow) onShow();  // what the user does while the box is up
+  }
+  intptr_t SetOwner(intptr_t owner) noexcept override {
+    intptr_t previous = owner_;
+    owner_ = owner;
+    return previous;
   }
   std::vector<ShownBox> shown;
   std::function<void()> onShow;
+
+ private:
+  intptr_t owner_ = 0;
 };
 
 }  // namespace vx::fake

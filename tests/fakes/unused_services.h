@@ -24,6 +24,8 @@ class UnusedClipboard : public ClipboardApi {
 class UnusedSplash : public SplashWindow {
  public:
   void ShowModal(intptr_t) override {}
+  void ShowStartup(intptr_t) override {}
+  void End() noexcept override {}
 };
 
 }  // namespace vx::fake

@@ -48,6 +48,18 @@ bool IsButton(HWND h) {
 
 }  // namespace
 
+double ClockMs() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+void BoxWatcher::SetSplashAnswer(const SplashAnswer& answer) {
+  std::lock_guard<win::CriticalSection> lock(mutex_);
+  answer_ = answer;
+}
+
 BoxWatcher::BoxWatcher() : thread_([this] { Run(); }) {}
 
 BoxWatcher::~BoxWatcher() {
@@ -86,6 +98,11 @@ void BoxWatcher::Handle(HWND dialog) {
   Children children;
   EnumChildWindows(dialog, CollectChildren, reinterpret_cast<LPARAM>(&children));
   Box box;
+  box.seenAt = ClockMs();
+  box.owner = GetWindow(dialog, GW_OWNER);
+  box.ownerEnabled = !box.owner || IsWindowEnabled(box.owner);
+  GetWindowRect(dialog, &box.rect);
+  if (box.owner) GetWindowRect(box.owner, &box.ownerRect);
   box.title = TextOf(dialog);
   HWND text = GetDlgItem(dialog, 0xFFFF);
   if (text) {
@@ -106,6 +123,7 @@ void BoxWatcher::Handle(HWND dialog) {
       }
     }
     handled_.insert(dialog);
+    box.answeredAt = ClockMs();
     {
       std::lock_guard<win::CriticalSection> lock(mutex_);
       boxes_.push_back(box);
@@ -124,11 +142,33 @@ void BoxWatcher::Handle(HWND dialog) {
     if (!t.empty()) box.texts.push_back(t);
   }
   handled_.insert(dialog);
+  SplashAnswer answer;
+  {
+    std::lock_guard<win::CriticalSection> lock(mutex_);
+    answer = answer_;
+  }
+  DWORD_PTR ignored = 0;
+  if (answer.notify) {
+    {
+      std::lock_guard<win::CriticalSection> lock(mutex_);
+      boxes_.push_back(box);
+    }
+    PostMessageW(answer.notify, kSplashUp, 0, 0);
+    return;
+  }
+  if (answer.delayMs) Sleep(answer.delayMs);
+  if (answer.clearCheckBox) {
+    for (HWND child : children.all) {
+      if (ClassOf(child) == L"Button" && (GetWindowLongW(child, GWL_STYLE) & 0x0F) == BS_AUTOCHECKBOX) {
+        SendMessageTimeoutW(child, BM_SETCHECK, BST_UNCHECKED, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+      }
+    }
+  }
+  box.answeredAt = ClockMs();
   {
     std::lock_guard<win::CriticalSection> lock(mutex_);
     boxes_.push_back(box);
   }
-  DWORD_PTR ignored = 0;
   SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 

@@ -5,7 +5,9 @@
 //     (OK when it has one) by WM_COMMAND;
 //   - any other dialog with a "&OK" button (the splash window): its title and
 //     texts are recorded and "&OK" is clicked (BM_CLICK).
-// Other windows are left alone.
+// Other windows are left alone. How the splash is answered can be chosen
+// (SplashAnswer): after a while, with its check box cleared, or not at all,
+// telling a window of the test's instead.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +23,27 @@
 
 namespace vx::host {
 
+// Milliseconds on the process's one clock (QueryPerformanceCounter), for
+// telling what happened before what across threads.
+double ClockMs();
+
+// How the watcher answers a splash window.
+struct SplashAnswer {
+  DWORD delayMs = 0;           // it stays up this long before "&OK" is clicked
+  bool clearCheckBox = false;  // the check box is cleared before
+  // When set: no "&OK"; kSplashUp is posted to this window instead, and the
+  // splash is left to whoever ends it.
+  HWND notify = nullptr;
+};
+inline constexpr UINT kSplashUp = WM_APP + 0x5A;
+
 struct Box {
   bool splash = false;
+  HWND owner = nullptr;       // the window owning it
+  bool ownerEnabled = true;   // whether that window took input while it was up
+  RECT rect{}, ownerRect{};   // where it and its owner were on the screen
+  double seenAt = 0;          // ClockMs() when it was found
+  double answeredAt = 0;      // ... and when it was answered (0: left alone)
   std::wstring title;
   std::wstring prompt;              // message box text (empty for a splash)
   bool icon = false;                // a message box shows an icon
@@ -39,6 +60,7 @@ class BoxWatcher {
 
   std::vector<Box> Take();  // what was closed since the last call
   size_t Count() const;
+  void SetSplashAnswer(const SplashAnswer& answer);
 
  private:
   void Run();
@@ -47,6 +69,7 @@ class BoxWatcher {
   std::atomic<bool> stop_{false};
   mutable win::CriticalSection mutex_;
   std::vector<Box> boxes_;
+  SplashAnswer answer_;
   std::set<HWND> handled_;
   host::Thread thread_;
 };

@@ -149,11 +149,51 @@ Host::Host() {
   w.defaultFolders[kFolderContacts] = t.Make<FolderObj>(w, L"Kontakte", kItemContact);
   w.defaultFolders[kFolderInbox] = t.Make<FolderObj>(w, L"Posteingang", kItemMail);
   Register();
+  static const bool registered = [] {
+    WNDCLASSEXW type{};
+    type.cbSize = sizeof(type);
+    type.lpfnWndProc = &Host::ActionProc;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = L"VelloxHostActions";
+    return RegisterClassExW(&type) != 0;
+  }();
+  if (registered) {
+    actions_ = CreateWindowExW(0, L"VelloxHostActions", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(actions_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+}
+
+LRESULT CALLBACK Host::ActionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kSplashUp) return DefWindowProcW(window, message, wParam, lParam);
+  auto* host = reinterpret_cast<Host*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (host && host->whenSplashShows_) {
+    std::function<void()> action = std::move(host->whenSplashShows_);
+    host->whenSplashShows_ = nullptr;
+    action();
+  }
+  return 0;
+}
+
+void Host::WhenSplashShows(std::function<void()> action) {
+  whenSplashShows_ = std::move(action);
+  SplashAnswer answer;
+  answer.notify = actions_;
+  watcher_.SetSplashAnswer(answer);
+}
+
+void Host::Idle() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
 }
 
 Host::~Host() {
   if (started_) Shutdown();
   Unregister();
+  if (actions_) DestroyWindow(actions_);
   if (ExternalRefs() > 0) {
     world_->tracker.Abandon();
     (void)world_.release();  // someone still holds our objects: leave them valid
@@ -238,6 +278,7 @@ ExplorerObj* Host::OpenExplorer(FolderObj* folder) {
   world_->openExplorers.push_back(e);
   world_->activeExplorer = e;
   world_->explorers->events->Raise(0xF001, {VarDispatch(e->AsDispatch())});
+  Idle();
   return e;
 }
 
@@ -264,6 +305,7 @@ InspectorObj* Host::OpenInspector(IDispatch* item) {
   if (!ribbonId.empty()) {
     for (AddIn& a : addins_) AskRibbon(a, ribbonId);
   }
+  Idle();
   return i;
 }
 
@@ -514,6 +556,7 @@ void Host::Startup() {
                                         static_cast<COMAddIn*>(a.entry), &custom);
     QueryPerformanceCounter(&to);
     a.connectMs = Milliseconds(from, to);
+    a.connectedAt = ClockMs();
     if (a.connected != S_OK) {
       a.addin->Release();
       a.addin = nullptr;
@@ -526,10 +569,17 @@ void Host::Startup() {
     if (a.addin) a.addin->OnAddInsUpdate(&custom);
   }
   for (AddIn& a : addins_) {
-    if (a.addin) a.addin->OnStartupComplete(&custom);
+    if (!a.addin) continue;
+    LARGE_INTEGER from, to;
+    QueryPerformanceCounter(&from);
+    a.addin->OnStartupComplete(&custom);
+    QueryPerformanceCounter(&to);
+    a.startupCompleteMs = Milliseconds(from, to);
+    a.startupCompletedAt = ClockMs();
   }
   SafeArrayDestroy(custom);
   world_->app->events->Raise(0xF006, {});  // ApplicationEvents.Startup
+  Idle();
 }
 
 void Host::Shutdown() {
@@ -560,6 +610,7 @@ HRESULT Host::ConnectAddIn(const std::wstring& progId) {
     a.connected = a.addin->OnConnection(static_cast<_Application*>(world_->app),
                                         vx::win::ext_cm_AfterStartup,
                                         static_cast<COMAddIn*>(a.entry), &custom);
+    a.connectedAt = ClockMs();
     if (a.connected == S_OK) {
       a.entry->connected = true;
       ConnectRibbon(a);
@@ -569,7 +620,9 @@ HRESULT Host::ConnectAddIn(const std::wstring& progId) {
       a.addin = nullptr;
     }
     SafeArrayDestroy(custom);
-    return a.connected;
+    HRESULT connected = a.connected;
+    Idle();
+    return connected;
   }
   return S_FALSE;
 }

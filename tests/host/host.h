@@ -18,6 +18,7 @@
 // window are read and closed by a watcher thread (box_watcher.h).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ struct AddIn {
   HRESULT created = S_FALSE;  // CoCreateInstance + QueryInterface(IDTExtensibility2)
   HRESULT connected = S_FALSE;  // OnConnection
   double connectMs = 0;         // how long OnConnection took
+  double startupCompleteMs = 0; // how long OnStartupComplete took
+  // ClockMs() when OnConnection and OnStartupComplete returned.
+  double connectedAt = 0, startupCompletedAt = 0;
   vx::win::IDTExtensibility2* addin = nullptr;  // held while connected
   // From version 12 on: QueryInterface(IRibbonExtensibility) after
   // OnConnection, the interface held while connected, and every
@@ -190,8 +194,20 @@ class Host {
   static bool ClipboardHasText();
   static void ClearClipboard();
 
+  // ---- Outlook's message loop ----
+  // Dispatches what is queued for this thread, as Outlook's message loop
+  // would between two things the user does; Startup, ConnectAddIn,
+  // OpenExplorer and OpenInspector end with it.
+  void Idle();
+
   // ---- boxes the add-in showed (and the watcher closed) ----
   std::vector<Box> TakeBoxes() { return watcher_.Take(); }
+  // How the watcher answers the splash from now on.
+  void SetSplashAnswer(const SplashAnswer& answer) { watcher_.SetSplashAnswer(answer); }
+  // The splash is not answered; once it is up, action runs on this thread
+  // from whatever message loop runs then (the splash's own, say): the user
+  // closes a window, Outlook disconnects the add-in, ...
+  void WhenSplashShows(std::function<void()> action);
   // Waits until n boxes have been recorded since the last TakeBoxes, or the
   // time is up (for boxes shown from another thread).
   bool WaitForBoxes(size_t n, DWORD ms = 5000);
@@ -214,7 +230,11 @@ class Host {
                                                    const std::wstring& controlId) const;
   HRESULT Callback(std::pair<const AddIn*, const RibbonControlDef*> shown, IDispatch* context);
 
+  static LRESULT CALLBACK ActionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
   bool comInitialised_ = false;
+  HWND actions_ = nullptr;  // a message-only window for WhenSplashShows
+  std::function<void()> whenSplashShows_;
   std::unique_ptr<World> world_;
   std::vector<AddIn> addins_;
   bool started_ = false;

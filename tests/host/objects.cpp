@@ -343,12 +343,58 @@ HRESULT SelectionObj::Item(VARIANT index, IDispatch** out) {
   return FAILED(hr) ? hr : Out(found, out);
 }
 
+namespace {
+
+// Outlook's own class name for its folder windows.
+constexpr wchar_t kExplorerClass[] = L"rctrl_renwnd32";
+
+HWND MakeExplorerWindow(const std::wstring& caption) {
+  static const bool registered = [] {
+    WNDCLASSEXW type{};
+    type.cbSize = sizeof(type);
+    type.lpfnWndProc = DefWindowProcW;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    type.lpszClassName = kExplorerClass;
+    return RegisterClassExW(&type) != 0;
+  }();
+  if (!registered) return nullptr;
+  return CreateWindowExW(0, kExplorerClass, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120,
+                         80, 900, 640, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
 ExplorerObj::ExplorerObj(Tracker& t, World& world, FolderObj* shown)
     : OlObject(t, world, L"Explorer", static_cast<_Application*>(world.app)),
       folder(shown),
       selection(t.Make<SelectionObj>(world, AsDispatch())),
       bars(t.Make<BarsObj>(world, false)),
-      events(AddSource(DIID_ExplorerEvents)) {}
+      events(AddSource(DIID_ExplorerEvents)),
+      window(MakeExplorerWindow((shown ? shown->name : L"") + L" - Microsoft Outlook")) {}
+
+ExplorerObj::~ExplorerObj() { DestroyOwnWindow(); }
+
+void ExplorerObj::DestroyOwnWindow() {
+  if (window) DestroyWindow(window);
+  window = nullptr;
+}
+
+HRESULT ExplorerObj::QueryInterface(REFIID riid, void** ppv) {
+  if (ppv && riid == IID_IOleWindow) {
+    *ppv = static_cast<IOleWindow*>(this);
+    CountAddRef();
+    return S_OK;
+  }
+  return OlObject::QueryInterface(riid, ppv);
+}
+
+HRESULT ExplorerObj::GetWindow(HWND* out) {
+  if (!out) return E_POINTER;
+  *out = window;
+  return window ? S_OK : E_FAIL;
+}
 
 HRESULT ExplorerObj::get_CommandBars(IDispatch** out) {
   return Out(static_cast<_CommandBars*>(bars), out);
@@ -552,6 +598,8 @@ void CloseExplorer(World& world, ExplorerObj* explorer) {
   if (world.activeExplorer == explorer) world.activeExplorer = open.empty() ? nullptr : open.back();
   explorer->events->Raise(0xF008, {});
   for (BarObj* bar : explorer->bars->bars) bar->DiscardTemporary();
+  // The window goes last, and every window it owns with it.
+  explorer->DestroyOwnWindow();
 }
 
 void CloseInspector(World& world, InspectorObj* inspector) {

@@ -314,14 +314,25 @@ class SelectionObj : public OlObject<Selection, kClassSelection> {
   HRESULT STDMETHODCALLTYPE Item(VARIANT index, IDispatch** out) override;
 };
 
-class ExplorerObj : public OlObject<_Explorer, kClassExplorer> {
+// A folder window, with a real top-level window of its own (handed out
+// through IOleWindow, as Outlook's explorer does) that goes when it closes.
+class ExplorerObj : public OlObject<_Explorer, kClassExplorer>, public IOleWindow {
  public:
   ExplorerObj(Tracker& t, World& world, FolderObj* folder);
+  ~ExplorerObj() override;
   FolderObj* folder;
   SelectionObj* selection;
   BarsObj* bars;
   bool open = true;
   ConnectionPoint* events;
+  HWND window = nullptr;  // null once closed
+  void DestroyOwnWindow();
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return CountAddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return CountRelease(); }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override;
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
   HRESULT STDMETHODCALLTYPE get_CommandBars(IDispatch** out) override;
   HRESULT STDMETHODCALLTYPE get_CurrentFolder(MAPIFolder** out) override;

@@ -13,6 +13,7 @@
 #include "platform/failure.h"
 #include "tests/fakes/fake_item.h"
 #include "tests/fakes/fake_outlook.h"
+#include "tests/fakes/manual_steps.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/page_fakes.h"
 #include "tests/fakes/recording_boxes.h"
@@ -41,7 +42,8 @@ struct AddinHarness {
   fake::RecordingClipboard clipboard;
   fake::FakeSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
-  Connect connect{module};
+  fake::ManualSteps steps;  // the add-in's after-start step, run by the test
+  Connect connect{module, steps};
   std::shared_ptr<fake::RecordingAutomation> self = std::make_shared<fake::RecordingAutomation>();
 
   fake::FakeFolder& contacts = outlook.AddFolder(u"Kontakte", ol::kItemTypeContact);
@@ -57,8 +59,8 @@ struct AddinHarness {
   }
 
   // Outlook's start: the application and this add-in's entry are handed over.
-  void Connected() {
-    connect.AddinInstance_OnConnection(outlook.Application(), self, outlook.AddInInst(entry));
+  void Connected(int32_t mode = connect_mode::kStartup) {
+    connect.AddinInstance_OnConnection(outlook.Application(), self, outlook.AddInInst(entry), mode);
   }
 
   // The text on the clipboard, and how often the clicks handed one over.

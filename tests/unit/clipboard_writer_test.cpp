@@ -16,6 +16,8 @@ using Steps = std::vector<std::string>;
 
 struct NoSplash : SplashWindow {
   void ShowModal(intptr_t) override {}
+  void ShowStartup(intptr_t) override {}
+  void End() noexcept override {}
 };
 
 class ClipboardWriter : public ::testing::Test {

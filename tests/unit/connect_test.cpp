@@ -49,13 +49,14 @@ TEST_F(ConnectTest, WindowCountsThatCannotBeReadCountAsNoWindow) {
 }
 
 TEST_F(ConnectTest, FirstStartWritesTheDefaultsShowsTheSplashAndLoadsThem) {
-  outlook.OpenExplorer(contacts);
+  fake::FakeExplorer& explorer = outlook.OpenExplorer(contacts);
   Connected();
   EXPECT_EQ(entry.object(), self);
   EXPECT_EQ(store.Value(u"Startup", u"FirstRun"), u"0");
   ASSERT_EQ(store.Section(u"AdressFormat").size(), 3u);
   EXPECT_EQ(store.Section(u"AdressFormat")[0].value, u"<FullName>");
-  EXPECT_EQ(splash.owners, std::vector<intptr_t>{0});
+  EXPECT_EQ(splash.owners, std::vector<intptr_t>{explorer.window()}) << "owned by the folder window";
+  EXPECT_EQ(splash.startups, 1);
   EXPECT_EQ(module.AdressFormatLines, kDefaults);
   EXPECT_TRUE(boxes.shown.empty());
 }
@@ -175,7 +176,7 @@ TEST_F(ConnectTest, AnEntryTheCollectionDoesNotListTakesTheObjectAndTheStartGoes
   EXPECT_EQ(entry.object(), self);
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(store.Value(u"Startup", u"FirstRun"), u"0");
-  EXPECT_EQ(splash.owners, std::vector<intptr_t>{0});
+  EXPECT_EQ(splash.owners, std::vector<intptr_t>{explorer.window()});
   EXPECT_EQ(module.AdressFormatLines, kDefaults);
   outlook.Select(explorer, {Contact(u"Anna Berg", u"Hauptstr. 1")});
   explorer.Standard().Captioned(u"&Zwischenablage")[0]->Click();

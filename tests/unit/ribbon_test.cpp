@@ -95,12 +95,17 @@ TEST_F(RibbonTest, EachVersionGetsItsFacesAndTheSameWiring) {
     EXPECT_EQ(h.outlook.OpenFolderProperties(h.contacts).added().size(), 1u);
     EXPECT_TRUE(h.boxes.shown.empty());
 
+    // Outlook's last window closes: below 2010 everything is given back
+    // then, from 2010 on (which ends whatever an add-in holds) only at the
+    // disconnection.
     h.outlook.CloseExplorer(explorer);
     h.outlook.CloseInspector(window);
+    const bool kept = c.ribbons.find('E') != std::string::npos;
+    EXPECT_EQ(h.outlook.References() > 0, kept);
+    EXPECT_EQ(h.outlook.Subscriptions() > 0, kept);
+    h.connect.AddinInstance_OnDisconnection();
     EXPECT_EQ(h.outlook.References(), 0);
     EXPECT_EQ(h.outlook.Subscriptions(), 0);
-    h.connect.AddinInstance_OnDisconnection();
-    EXPECT_TRUE(h.connect.GetCustomUI(kContactRibbon).empty()) << "disconnected";
   }
 }
 

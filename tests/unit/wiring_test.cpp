@@ -413,7 +413,7 @@ TEST_F(WiringTest, DisconnectedWhileAClicksReportIsUpTheHandlerEndsSafelyAndCopi
 
 TEST_F(WiringTest, AConnectEndedWithoutDisconnectionLeavesNoApplicationReference) {
   {
-    Connect unannounced(module);
+    Connect unannounced(module, steps);
     fake::FakeInspector& window = outlook.OpenInspector(Contact(u"Anna Berg", u""));
     unannounced.AddinInstance_OnConnection(outlook.Application(), self, outlook.AddInInst(entry));
     ASSERT_NE(module.gobjOutlook, nullptr);

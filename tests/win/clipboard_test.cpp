@@ -17,6 +17,8 @@ namespace {
 
 struct NoSplash : SplashWindow {
   void ShowModal(intptr_t) override {}
+  void ShowStartup(intptr_t) override {}
+  void End() noexcept override {}
 };
 
 // Every byte of the clipboard's block of a format; nothing when it holds none.
