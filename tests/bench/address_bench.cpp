@@ -45,6 +45,8 @@ class Contact : public ol::Item {
         return Text();
     }
   }
+  double GetDate(const Text&) override { return 949998.0; }
+  int32_t GetNumber(const Text&) override { return 0; }
 
  private:
   Text full_, company_, mailing_;
