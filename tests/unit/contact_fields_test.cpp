@@ -163,5 +163,58 @@ TEST_F(ContactFields, AClickReadsOnlyWhatTheTemplateNames) {
   EXPECT_EQ(item->reads, 2 * 12);
 }
 
+TEST_F(ContactFields, TheFieldListKeepsItsSevenEntriesAndThenGroupsEveryField) {
+  const auto& entries = fields::ListEntries();
+  ASSERT_GT(entries.size(), 7u);
+  const std::vector<Text> first = {u"<FullName>", u"<CompanyName>", u"<MailingAddress>",
+                                   u"<MailingAddressStreet>",
+                                   u"<MailingAddressPostalCode> <MailingAddressCity>",
+                                   u"<MailingAddressCountry>", u"<BusinessFaxNumber>"};
+  for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(entries[i].text, first[i]);
+  EXPECT_EQ(entries[4].label, u"Postleitzahl und Ort (Postanschrift)");
+
+  // After them the groups, each in one stretch, in this order; every field
+  // of the table in exactly one entry; a pair entry for each address.
+  using fields::Group;
+  const Group order[] = {Group::kFirst, Group::kNames, Group::kCompany, Group::kBusinessAddress,
+                         Group::kHomeAddress, Group::kOtherAddress, Group::kPhone,
+                         Group::kOnline, Group::kOther};
+  size_t at = 0;
+  std::multiset<TextView> placed;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const Text& text = entries[i].text;
+    EXPECT_FALSE(entries[i].label.empty()) << ToUtf8(text);
+    EXPECT_EQ(fields::LabelOfEntry(text), entries[i].label);
+    TextView rest = text;
+    const fields::Field* firstField = nullptr;
+    while (!rest.empty()) {
+      ASSERT_EQ(rest.front(), u'<') << ToUtf8(text);
+      const size_t close = rest.find(u'>');
+      const fields::Field* f = fields::Find(rest.substr(1, close - 1));
+      ASSERT_NE(f, nullptr) << ToUtf8(text);
+      placed.insert(f->name);
+      if (!firstField) firstField = f;
+      EXPECT_EQ(f->group, firstField->group);
+      rest = rest.substr(std::min(rest.size(), close + 2));
+    }
+    while (at < std::size(order) && order[at] != firstField->group) ++at;
+    ASSERT_LT(at, std::size(order)) << "out of order: " << ToUtf8(text);
+    if (i < 7) {
+      EXPECT_EQ(firstField->group, Group::kFirst);
+    } else {
+      EXPECT_NE(firstField->group, Group::kFirst);
+    }
+  }
+  for (const fields::Field& f : fields::All()) EXPECT_EQ(placed.count(f.name), 1u) << ToUtf8(f.name);
+  for (const char16_t* pair :
+       {u"<BusinessAddressPostalCode> <BusinessAddressCity>", u"<HomeAddressPostalCode> <HomeAddressCity>",
+        u"<OtherAddressPostalCode> <OtherAddressCity>"}) {
+    EXPECT_FALSE(fields::LabelOfEntry(pair).empty()) << ToUtf8(pair);
+  }
+  EXPECT_EQ(fields::LabelOfEntry(u"<FirstName>"), u"Vorname");
+  EXPECT_EQ(fields::LabelOfEntry(u"<MobileTelephoneNumber>"), u"Mobiltelefon");
+  EXPECT_EQ(fields::LabelOfEntry(u"<Nonsense>"), u"");
+}
+
 }  // namespace
 }  // namespace vx
