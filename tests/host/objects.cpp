@@ -1,5 +1,7 @@
 #include "tests/host/objects.h"
 
+#include "platform/contact_fields.h"
+
 #include <algorithm>
 
 namespace vx::host {
@@ -310,9 +312,49 @@ HRESULT FolderObj::get_DefaultItemType(LONG* v) {
 }
 HRESULT FolderObj::get_Name(BSTR* v) { return OutText(name, v); }
 
+std::wstring& ContactFields::Text(const wchar_t* name) {
+  const std::wstring_view n(name);
+  std::wstring* eight[] = {&FullName, &CompanyName, &MailingAddress, &MailingAddressCity,
+                           &MailingAddressStreet, &MailingAddressPostalCode,
+                           &MailingAddressCountry, &BusinessFaxNumber};
+  const wchar_t* names[] = {L"FullName", L"CompanyName", L"MailingAddress", L"MailingAddressCity",
+                            L"MailingAddressStreet", L"MailingAddressPostalCode",
+                            L"MailingAddressCountry", L"BusinessFaxNumber"};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    if (n == names[i]) return *eight[i];
+  }
+  return more[std::wstring(n)];
+}
+
 ContactObj::ContactObj(Tracker& t, World& world, FolderObj* folder, ContactFields f)
     : OlObject(t, world, L"ContactItem '" + f.FullName + L"'", folder->AsDispatch()),
       fields(std::move(f)) {}
+
+bool ContactObj::Knows(DISPID id) const {
+  for (const vx::fields::Field& f : vx::fields::All()) {
+    if (f.dispid == id && f.dispid != 0) {
+      return f.since <= world_.major;
+    }
+  }
+  return true;
+}
+
+HRESULT ContactObj::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                  DISPID* ids) {
+  HRESULT hr = OlObject::GetIDsOfNames(riid, names, count, lcid, ids);
+  if (SUCCEEDED(hr) && count > 0 && !Knows(ids[0])) {
+    ids[0] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
+  return hr;
+}
+
+HRESULT ContactObj::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                           VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
+  ++invokes;
+  if (!Knows(id)) return DISP_E_MEMBERNOTFOUND;
+  return OlObject::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
+}
 
 MailObj::MailObj(Tracker& t, World& world, FolderObj* folder, std::wstring s)
     : OlObject(t, world, L"MailItem '" + s + L"'", folder->AsDispatch()), subject(std::move(s)) {}
