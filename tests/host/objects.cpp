@@ -331,10 +331,16 @@ ContactObj::ContactObj(Tracker& t, World& world, FolderObj* folder, ContactField
       fields(std::move(f)) {}
 
 bool ContactObj::Knows(DISPID id) const {
-  for (const vx::fields::Field& f : vx::fields::All()) {
-    if (f.dispid == id && f.dispid != 0) {
-      return f.since <= world_.major;
+  // The few fields newer than Outlook 2000, found once: this runs on every call.
+  static const std::vector<std::pair<DISPID, int>> newer = [] {
+    std::vector<std::pair<DISPID, int>> list;
+    for (const vx::fields::Field& f : vx::fields::All()) {
+      if (f.dispid != 0 && f.since > vx::fields::kOutlook2000) list.emplace_back(f.dispid, f.since);
     }
+    return list;
+  }();
+  for (const auto& [dispid, since] : newer) {
+    if (dispid == id) return since <= world_.major;
   }
   return true;
 }
