@@ -10,12 +10,14 @@ namespace vx::fields {
 
 namespace {
 
+// The labels are the page's (contact_field_list.cpp): the add-in does not
+// carry them.
 #define VX_TEXT(name, dispid, group, entry, since, guarded, label) \
-  Field{u"" #name, Read::kText, dispid, Group::group, Entry::entry, since, guarded, label},
+  Field{u"" #name, dispid, Read::kText, Group::group, Entry::entry, since, guarded},
 #define VX_DATE(name, dispid, group, entry, since, guarded, label) \
-  Field{u"" #name, Read::kDate, dispid, Group::group, Entry::entry, since, guarded, label},
+  Field{u"" #name, dispid, Read::kDate, Group::group, Entry::entry, since, guarded},
 #define VX_OWN(name, read, group, entry, label) \
-  Field{u"" #name, Read::read, 0, Group::group, Entry::entry, kOutlook2000, false, label},
+  Field{u"" #name, 0, Read::read, Group::group, Entry::entry, kOutlook2000, false},
 constexpr Field kFields[] = {
 #include "platform/contact_fields.inc"
 };
@@ -59,48 +61,6 @@ constexpr bool PairsAreComplete() {
   return kFields[0].entry != Entry::kPairSecond;
 }
 static_assert(PairsAreComplete(), "every pair is two adjacent rows");
-
-// "Postleitzahl geschäftlich" and "Ort geschäftlich" give "Postleitzahl und
-// Ort geschäftlich"; labels without a common qualifier are joined whole.
-Text PairLabel(TextView first, TextView second) {
-  const size_t a = first.find(u' ');
-  const size_t b = second.find(u' ');
-  Text label(first);
-  if (a != TextView::npos && b != TextView::npos && first.substr(a) == second.substr(b)) {
-    label.resize(a);
-  }
-  label.append(u" und ").append(second);
-  return label;
-}
-
-Text Placeholder(TextView name) {
-  Text text;
-  text.reserve(name.size() + 2);
-  text.append(1, u'<').append(name).append(1, u'>');
-  return text;
-}
-
-std::vector<ListEntry> MakeListEntries() {
-  std::vector<ListEntry> entries;
-  for (size_t i = 0; i < kCount; ++i) {
-    const Field& f = kFields[i];
-    switch (f.entry) {
-      case Entry::kEntry:
-        entries.push_back({Placeholder(f.name), Text(f.label)});
-        break;
-      case Entry::kPairFirst: {
-        const Field& g = kFields[i + 1];
-        Text both = Placeholder(f.name);
-        both.append(1, u' ').append(Placeholder(g.name));
-        entries.push_back({std::move(both), PairLabel(f.label, g.label)});
-        break;
-      }
-      case Entry::kPairSecond:
-        break;
-    }
-  }
-  return entries;
-}
 
 // Days from 1 January 1970 to the given day of the proleptic Gregorian
 // calendar, and back (H. Hinnant's algorithms).
@@ -166,18 +126,6 @@ const Text& NameText(const Field& field) {
     return all;
   }();
   return names[static_cast<size_t>(&field - kFields)];
-}
-
-const std::vector<ListEntry>& ListEntries() {
-  static const std::vector<ListEntry> entries = MakeListEntries();
-  return entries;
-}
-
-TextView LabelOfEntry(TextView entry) {
-  for (const ListEntry& e : ListEntries()) {
-    if (e.text == entry) return e.label;
-  }
-  return {};
 }
 
 void AppendGermanDate(double date, Text& out) {

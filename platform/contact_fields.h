@@ -45,14 +45,13 @@ enum class Entry : uint8_t {
 inline constexpr int kOutlook2000 = 9;
 
 struct Field {
-  TextView name;   // placeholder = property name (exact, case-sensitive)
+  TextView name;    // placeholder = property name (exact, case-sensitive)
+  int32_t dispid;   // the property's DISPID in Outlook's library; 0 for our own
   Read read;
-  int32_t dispid;  // the property's DISPID in Outlook's library; 0 for our own
   Group group;
   Entry entry;
-  int since;       // the Outlook major version that brought it
-  bool guarded;    // protected by Outlook's object model guard
-  TextView label;  // German, for the page's tooltip
+  uint8_t since;    // the Outlook major version that brought it
+  bool guarded;     // protected by Outlook's object model guard
 };
 
 // Every row, in the page's order.
@@ -60,6 +59,10 @@ std::span<const Field> All();
 
 // The row of that exact name, or null. Binary search over the names.
 const Field* Find(TextView name);
+
+// The field's German name, the page's tooltip for it (in
+// contact_field_list.cpp with the list below: the add-in needs neither).
+TextView Label(const Field& field);
 
 // The field's name as a Text that lives as long as the program (for calls
 // that take a Text).
