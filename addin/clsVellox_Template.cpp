@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "addin/clsVellox.h"
+#include "platform/contact_fields.h"
 #include "platform/failure.h"
 #include "platform/report.h"
 
@@ -19,22 +20,15 @@ namespace vx {
 
 namespace {
 
-// The field table: field name = the contact property read.
-const Text kFieldNames[] = {
-    u"FullName",
-    u"CompanyName",
-    u"MailingAddress",
-    u"MailingAddressCity",
-    u"MailingAddressStreet",
-    u"MailingAddressPostalCode",
-    u"MailingAddressCountry",
-    u"BusinessFaxNumber",
-};
-
 constexpr TextView kUnpairedDelimiters =
     u"Feldbegrenzungen ('<>') treten nicht paarweise auf in Zeile";
 constexpr TextView kUnknownFieldBefore = u"!!FEHLER: unbekannter Feldname '";
 constexpr TextView kUnknownFieldAfter = u"' !!";
+constexpr TextView kMale = u"Herrn";
+constexpr TextView kFemale = u"Frau";
+constexpr TextView kDearSir = u"Sehr geehrter Herr ";
+constexpr TextView kDearMadam = u"Sehr geehrte Frau ";
+constexpr TextView kDearSirOrMadam = u"Sehr geehrte Damen und Herren,";
 
 // The most characters per contact BuildAddressText reserves ahead.
 constexpr size_t kReservePerContact = 512;
@@ -62,22 +56,72 @@ int16_t InStr(TextView text, char16_t c) {
   return at == TextView::npos ? int16_t{0} : Int16(static_cast<int64_t>(at) + 1);
 }
 
-// GetPropValue, appending the field's text to out. A failed property read
-// (an empty contact reference is failure 91) is reported here and appends
-// nothing.
-void AppendPropValue(MessageBoxes& boxes, ol::Item* contact, TextView name, Text& out) {
-  for (const Text& field : kFieldNames) {
-    if (name == field) {
-      Guarded(boxes, GetPropValueBox(), [&] {
-        if (!contact) Raise(fail::kObjectNotSet);
-        out += contact->GetText(field);
-      });
+// The letter's greeting: "Sehr geehrter Herr <Title> <LastName>," or
+// "Sehr geehrte Frau …" (the title and its blank only when there is one),
+// "Sehr geehrte Damen und Herren," without a known gender or a last name.
+void AppendBriefanrede(ol::Item& contact, Text& out) {
+  const int32_t gender = contact.GetNumber(Text(fields::kGender));
+  if (gender == fields::kMale || gender == fields::kFemale) {
+    static const Text& kLastName = fields::NameText(*fields::Find(u"LastName"));
+    static const Text& kTitle = fields::NameText(*fields::Find(u"Title"));
+    const Text lastName = contact.GetText(kLastName);
+    if (!lastName.empty()) {
+      const Text title = contact.GetText(kTitle);
+      out += gender == fields::kMale ? kDearSir : kDearMadam;
+      if (!title.empty()) {
+        out += title;
+        out += u' ';
+      }
+      out += lastName;
+      out += u',';
       return;
     }
   }
-  out += kUnknownFieldBefore;
-  out += name;
-  out += kUnknownFieldAfter;
+  out += kDearSirOrMadam;
+}
+
+// The field's text for the contact, appended to out; a failed read raises
+// before anything is appended.
+void AppendField(ol::Item& contact, const fields::Field& field, Text& out) {
+  switch (field.read) {
+    case fields::Read::kText:
+      out += contact.GetText(fields::NameText(field));
+      return;
+    case fields::Read::kDate:
+      fields::AppendGermanDate(contact.GetDate(fields::NameText(field)), out);
+      return;
+    case fields::Read::kAnrede: {
+      const int32_t gender = contact.GetNumber(Text(fields::kGender));
+      if (gender == fields::kMale) out += kMale;
+      if (gender == fields::kFemale) out += kFemale;
+      return;
+    }
+    case fields::Read::kBriefanrede:
+      AppendBriefanrede(contact, out);
+      return;
+  }
+}
+
+// GetPropValue, appending the field's text to out. A failed property read
+// (an empty contact reference is failure 91) is reported here and appends
+// nothing; a field newer than Outlook 2000 that the running Outlook does not
+// know (438) reads as empty, without a report.
+void AppendPropValue(MessageBoxes& boxes, ol::Item* contact, TextView name, Text& out) {
+  const fields::Field* field = fields::Find(name);
+  if (!field) {
+    out += kUnknownFieldBefore;
+    out += name;
+    out += kUnknownFieldAfter;
+    return;
+  }
+  Guarded(boxes, GetPropValueBox(), [&] {
+    if (!contact) Raise(fail::kObjectNotSet);
+    try {
+      AppendField(*contact, *field, out);
+    } catch (const Failure& failure) {
+      if (field->since == fields::kOutlook2000 || failure.number() != fail::kMemberNotFound) throw;
+    }
+  });
 }
 
 // DecodeLine, appending the expanded line to out. When the line is invalid

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/contact_fields.h"
 #include "platform/failure.h"
 #include "platform/report.h"
 
@@ -14,17 +15,6 @@ constexpr TextView kConnectProgId = u"Vellorian.Connect";
 constexpr TextView kReReadSettings = u"ReReadSettings";
 constexpr TextView kColumnText = u"egal";
 constexpr TextView kToolTip = u" Sie können zusätzlichen Text direkt in die Zeilen schreiben";
-
-// The field list's entries, in the order shown.
-constexpr TextView kFields[] = {
-    u"<FullName>",
-    u"<CompanyName>",
-    u"<MailingAddress>",
-    u"<MailingAddressStreet>",
-    u"<MailingAddressPostalCode> <MailingAddressCity>",
-    u"<MailingAddressCountry>",
-    u"<BusinessFaxNumber>",
-};
 
 ErrorBox PageBox(TextView procedure) {
   return GermanBox(procedure, u"Benutzersteuerelement", u"ctlVellox");
@@ -95,7 +85,9 @@ void ctlVellox::UserControl_InitProperties() {
     objSite = controls_.control.ParentAsPropertyPageSite();
     bDirty = false;
     bLoading = true;
-    for (TextView field : kFields) controls_.lstFields.AddItem(Text(field));
+    for (const fields::ListEntry& entry : fields::ListEntries()) {
+      controls_.lstFields.AddItem(entry.text);
+    }
     const float width = lv.Width();
     lv.ColumnHeaders().Add(1, Text(), Text(kColumnText), width - 200.0f);
     lv.SetToolTipText(Text(kToolTip));

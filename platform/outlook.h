@@ -96,6 +96,11 @@ class Item {
   virtual int32_t Class() = 0;  // "Class", by name
   // A text property by its name (FullName, CompanyName, ...).
   virtual Text GetText(const Text& property) = 0;
+  // A date property by its name (Birthday, Anniversary): days since 30
+  // December 1899, the time of day as the fraction.
+  virtual double GetDate(const Text& property) = 0;
+  // A number property by its name (Gender).
+  virtual int32_t GetNumber(const Text& property) = 0;
 };
 
 class Folder {  // MAPIFolder

@@ -1,8 +1,10 @@
 #include "optionspage/com/page_window.h"
 
+#include <string>
 #include <vector>
 
 #include "optionspage/com/resource.h"
+#include "platform/contact_fields.h"
 #include "platform/failure.h"
 
 namespace vx::win {
@@ -311,6 +313,11 @@ void PageWindow::CreateChildren() {
     AddToolTip(toConfig, L"Eintrag hinter den unten ausgewählten kopieren");
     AddToolTip(del, L"Zeile löschen");
     AddToolTip(insert, L"leere Zeile unterhalb einfügen");
+    // The field list's tip names the entry under the mouse; none until the
+    // mouse is over one.
+    AddToolTip(fields, L"");
+    SetWindowLongPtrW(fields, GWLP_USERDATA, GetWindowLongPtrW(fields, GWLP_WNDPROC));
+    SetWindowLongPtrW(fields, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PageWindow::FieldsProc));
   }
 
   lvConfig_ = std::make_unique<Win32ListView>(lines);
@@ -361,6 +368,45 @@ LRESULT CALLBACK PageWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (self) return self->Handle(msg, wp, lp);
     return DefWindowProcW(hwnd, msg, wp, lp);
   });
+}
+
+LRESULT CALLBACK PageWindow::FieldsProc(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
+  const auto next = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_USERDATA));
+  if (msg == WM_MOUSEMOVE) {
+    Boundary(0, [&] {
+      auto* self = reinterpret_cast<PageWindow*>(GetWindowLongPtrW(GetParent(box), GWLP_USERDATA));
+      if (self) self->ShowFieldTip(box, lp);
+      return 0;
+    });
+  } else if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
+  }
+  return next ? CallWindowProcW(next, box, msg, wp, lp) : DefWindowProcW(box, msg, wp, lp);
+}
+
+void PageWindow::ShowFieldTip(HWND box, LPARAM point) {
+  // LB_ITEMFROMPOINT: the nearest entry in the low word, 1 in the high word
+  // when the point lies outside every entry.
+  const LRESULT hit = SendMessageW(box, LB_ITEMFROMPOINT, 0, point);
+  const int entry = HIWORD(hit) == 0 ? static_cast<int>(LOWORD(hit)) : -1;
+  if (entry == tipEntry_ || !tooltip_) return;
+  tipEntry_ = entry;
+  std::wstring label;
+  const LRESULT length = entry < 0 ? LB_ERR : SendMessageW(box, LB_GETTEXTLEN, entry, 0);
+  if (length != LB_ERR) {
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+    const LRESULT got = SendMessageW(box, LB_GETTEXT, entry, reinterpret_cast<LPARAM>(text.data()));
+    const TextView found =
+        fields::LabelOfEntry(TextView(reinterpret_cast<const char16_t*>(text.data()),
+                                      got == LB_ERR ? 0 : static_cast<size_t>(got)));
+    label.assign(reinterpret_cast<const wchar_t*>(found.data()), found.size());
+  }
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(box);
+  tool.lpszText = label.data();
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT PageWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {

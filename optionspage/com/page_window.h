@@ -123,6 +123,10 @@ class PageWindow {
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // lstFields' own procedure in front of the list box's: names the entry
+  // under the mouse in the list's tooltip.
+  static LRESULT CALLBACK FieldsProc(HWND box, UINT msg, WPARAM wp, LPARAM lp);
+  void ShowFieldTip(HWND box, LPARAM point);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void CreateChildren();
   // Gives back the window, its controls, icons and font.
@@ -136,6 +140,7 @@ class PageWindow {
   HWND tooltip_ = nullptr;
   HFONT font_ = nullptr;
   HICON icons_[3] = {};
+  int tipEntry_ = -1;  // the field list entry the tooltip names, -1 for none
   ctlVellox* page_ = nullptr;
   std::function<void()> deferred_;
   std::unique_ptr<Win32ListView> lvConfig_;

@@ -123,6 +123,13 @@ Text ToText(const VARIANT& value) {
   }
 }
 
+double ToDate(const VARIANT& value) {
+  const VARIANT& v = Deref(value);
+  if (V_VT(&v) == VT_DATE) return V_DATE(&v);
+  Variant date = Converted(v, VT_DATE);
+  return V_DATE(&date);
+}
+
 Ref<IDispatch> ToObject(const VARIANT& value) {
   const VARIANT& v = Deref(value);
   Ref<IDispatch> object;

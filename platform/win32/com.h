@@ -89,6 +89,8 @@ class Variant : public VARIANT {
 int32_t ToInt32(const VARIANT& value);
 bool ToBool(const VARIANT& value);
 Text ToText(const VARIANT& value);
+// A date: days since 30 December 1899 (VT_DATE).
+double ToDate(const VARIANT& value);
 // The object held, or null for Empty, Nothing and Null.
 Ref<IDispatch> ToObject(const VARIANT& value);
 

@@ -39,6 +39,8 @@ class ItemAdapter final : public ol::Item, Adapter {
   using Adapter::Adapter;
   int32_t Class() override { return ToInt32(d_.Get(u"Class")); }
   Text GetText(const Text& property) override { return ToText(d_.Get(property)); }
+  double GetDate(const Text& property) override { return ToDate(d_.Get(property)); }
+  int32_t GetNumber(const Text& property) override { return ToInt32(d_.Get(property)); }
 };
 
 class FolderAdapter final : public ol::Folder, Adapter {

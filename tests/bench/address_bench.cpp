@@ -16,6 +16,7 @@
 #endif
 
 #include "addin/clsVellox.h"
+#include "platform/contact_fields.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
 #include "tests/fakes/unused_services.h"
@@ -45,6 +46,8 @@ class Contact : public ol::Item {
         return Text();
     }
   }
+  double GetDate(const Text&) override { return 949998.0; }
+  int32_t GetNumber(const Text&) override { return 0; }
 
  private:
   Text full_, company_, mailing_;
@@ -113,6 +116,87 @@ void BM_BuildAddressText_FreshPages(benchmark::State& state) { Run(state, false)
 
 BENCHMARK(BM_BuildAddressText)->Arg(1)->Arg(100)->Arg(10000)->Arg(100000);
 BENCHMARK(BM_BuildAddressText_FreshPages)->Arg(1)->Arg(100)->Arg(10000)->Arg(100000);
+
+// The field table's lookup: every name of the table once, and a name that
+// is not in it; the time per name.
+void BM_FieldLookup(benchmark::State& state) {
+  std::vector<Text> names;
+  for (const fields::Field& f : fields::All()) names.emplace_back(f.name);
+  names.emplace_back(u"MailingAddressZip");
+  size_t found = 0;
+  for (auto _ : state) {
+    for (const Text& name : names) found += fields::Find(name) != nullptr;
+    benchmark::DoNotOptimize(found);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(names.size()));
+  state.counters["ns_per_name"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * names.size()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["names"] = static_cast<double>(names.size());
+}
+BENCHMARK(BM_FieldLookup);
+
+// A contact answering every text with one value, a date and a gender, and
+// counting its reads.
+class AnyContact : public ol::Item {
+ public:
+  int32_t Class() override { return ol::kClassContact; }
+  Text GetText(const Text&) override {
+    ++reads;
+    return value;
+  }
+  double GetDate(const Text&) override {
+    ++reads;
+    return 22347.0;
+  }
+  int32_t GetNumber(const Text&) override {
+    ++reads;
+    return fields::kFemale;
+  }
+  Text value = u"Königsallee 12";
+  int64_t reads = 0;
+};
+
+// A click per contact over 1,000 contacts: the default template, and a
+// template of ten placeholders (a date and the letter's greeting among
+// them); the property reads per contact.
+void RunTemplate(benchmark::State& state, std::vector<Text> lines) {
+  KeepFreedMemory(true);
+  fake::MemoryStore store;
+  fake::RecordingBoxes boxes;
+  fake::UnusedClipboard clipboard;
+  fake::UnusedSplash splash;
+  mdlAllgemein module(AddinServices{store, boxes, clipboard, splash});
+  module.AdressFormatLines = std::move(lines);
+  clsVellox vellox(module);
+  constexpr int64_t kContacts = 1000;
+  auto storage = std::make_shared<std::vector<AnyContact>>(kContacts);
+  std::vector<std::shared_ptr<ol::Item>> contacts;
+  for (AnyContact& c : *storage) contacts.emplace_back(storage, &c);
+  for (auto _ : state) {
+    std::optional<Text> text = vellox.BuildAddressText(contacts);
+    benchmark::DoNotOptimize(text);
+  }
+  if (!boxes.shown.empty()) state.SkipWithError("a box was shown");
+  state.SetItemsProcessed(state.iterations() * kContacts);
+  state.counters["ns_per_contact"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * kContacts),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["reads_per_contact"] =
+      static_cast<double>((*storage)[0].reads) / static_cast<double>(state.iterations());
+  KeepFreedMemory(false);
+}
+
+void BM_Click_DefaultTemplate(benchmark::State& state) {
+  RunTemplate(state, {u"<FullName>", u"<CompanyName>", u"<MailingAddress>"});
+}
+void BM_Click_TenFieldTemplate(benchmark::State& state) {
+  RunTemplate(state, {u"<Title> <FirstName> <LastName>", u"<JobTitle>",
+                      u"<BusinessAddressStreet>", u"<BusinessAddressPostalCode> <BusinessAddressCity>",
+                      u"<Email1Address>", u"<Birthday>", u"", u"<Briefanrede>"});
+}
+BENCHMARK(BM_Click_DefaultTemplate);
+BENCHMARK(BM_Click_TenFieldTemplate);
 
 }  // namespace
 }  // namespace vx

@@ -9,7 +9,7 @@ int32_t FakeItem::Class() {
   return objectClass_;
 }
 
-Text FakeItem::GetText(const Text& property) {
+FakeItem::Property* FakeItem::Read(const Text& property) {
   ++reads;
   Property* p = Find(property);
   if (p) ++p->reads;
@@ -17,14 +17,44 @@ Text FakeItem::GetText(const Text& property) {
   if (p && p->fail) Raise(p->fail);
   if (!p || !p->set) {
     if (failUnset) Raise(failUnset);
-    return Text();
+    return nullptr;
   }
+  return p;
+}
+
+Text FakeItem::GetText(const Text& property) {
+  Property* p = Read(property);
+  if (!p) return answerNames ? property : Text();
   return p->value;
+}
+
+double FakeItem::GetDate(const Text& property) {
+  Property* p = Read(property);
+  return p ? p->date : 949998.0;
+}
+
+int32_t FakeItem::GetNumber(const Text& property) {
+  Property* p = Read(property);
+  return p ? p->number : 0;
 }
 
 FakeItem& FakeItem::Set(TextView property, TextView value) {
   Property& p = Slot(property);
   p.value = Text(value);
+  p.set = true;
+  return *this;
+}
+
+FakeItem& FakeItem::SetDate(TextView property, double value) {
+  Property& p = Slot(property);
+  p.date = value;
+  p.set = true;
+  return *this;
+}
+
+FakeItem& FakeItem::SetNumber(TextView property, int32_t value) {
+  Property& p = Slot(property);
+  p.number = value;
   p.set = true;
   return *this;
 }
@@ -50,7 +80,8 @@ FakeItem::Property* FakeItem::Find(TextView property) {
 
 FakeItem::Property& FakeItem::Slot(TextView property) {
   if (Property* p = Find(property)) return *p;
-  properties_.push_back(Property{Text(property), Text(), 0, false, 0});
+  properties_.emplace_back();
+  properties_.back().name = Text(property);
   return properties_.back();
 }
 

@@ -23,9 +23,15 @@ class FakeItem : public ol::Item {
   // text, or raises failUnset when that is set. Raises failAll when that is
   // set, or the number given to Fail() for this property.
   Text GetText(const Text& property) override;
+  // The same for dates and numbers: a date never set reads as Outlook's "no
+  // date" (1 January 4501), a number never set as 0.
+  double GetDate(const Text& property) override;
+  int32_t GetNumber(const Text& property) override;
 
   // ---- set-up (each returns the item, to chain calls) ----
   FakeItem& Set(TextView property, TextView value);
+  FakeItem& SetDate(TextView property, double value);
+  FakeItem& SetNumber(TextView property, int32_t value);
   // Reading this property raises failure number (0 makes it readable again).
   FakeItem& Fail(TextView property, int32_t number);
 
@@ -33,20 +39,27 @@ class FakeItem : public ol::Item {
   int32_t failUnset =
       0;  // GetText of a property never set raises this number (438 for a real item)
   int32_t failClass = 0;  // Class raises this number
+  // A text property never set reads as its own name.
+  bool answerNames = false;
 
   // ---- observation ----
-  int reads = 0;  // GetText calls, failed ones included
+  int reads = 0;  // GetText, GetDate and GetNumber calls, failed ones included
   int ReadsOf(TextView property) const;
 
  private:
   struct Property {
     Text name;
     Text value;
+    double date = 949998.0;
+    int32_t number = 0;
     int32_t fail = 0;
     bool set = false;
     int reads = 0;
   };
   Property& Slot(TextView property);
+  // Counts the read and raises what it is set to raise; the property, or
+  // null when it was never set.
+  Property* Read(const Text& property);
   Property* Find(TextView property);
 
   int32_t objectClass_;

@@ -1,5 +1,7 @@
 #include "tests/host/objects.h"
 
+#include "platform/contact_fields.h"
+
 #include <algorithm>
 
 namespace vx::host {
@@ -314,9 +316,55 @@ HRESULT FolderObj::get_DefaultItemType(LONG* v) {
 }
 HRESULT FolderObj::get_Name(BSTR* v) { return OutText(name, v); }
 
+std::wstring& ContactFields::Text(const wchar_t* name) {
+  const std::wstring_view n(name);
+  std::wstring* eight[] = {&FullName, &CompanyName, &MailingAddress, &MailingAddressCity,
+                           &MailingAddressStreet, &MailingAddressPostalCode,
+                           &MailingAddressCountry, &BusinessFaxNumber};
+  const wchar_t* names[] = {L"FullName", L"CompanyName", L"MailingAddress", L"MailingAddressCity",
+                            L"MailingAddressStreet", L"MailingAddressPostalCode",
+                            L"MailingAddressCountry", L"BusinessFaxNumber"};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    if (n == names[i]) return *eight[i];
+  }
+  return more[std::wstring(n)];
+}
+
 ContactObj::ContactObj(Tracker& t, World& world, FolderObj* folder, ContactFields f)
     : ItemObject(t, world, L"ContactItem '" + f.FullName + L"'", folder->AsDispatch()),
       fields(std::move(f)) {}
+
+bool ContactObj::Knows(DISPID id) const {
+  // The few fields newer than Outlook 2000, found once: this runs on every call.
+  static const std::vector<std::pair<DISPID, int>> newer = [] {
+    std::vector<std::pair<DISPID, int>> list;
+    for (const vx::fields::Field& f : vx::fields::All()) {
+      if (f.dispid != 0 && f.since > vx::fields::kOutlook2000) list.emplace_back(f.dispid, f.since);
+    }
+    return list;
+  }();
+  for (const auto& [dispid, since] : newer) {
+    if (dispid == id) return since <= world_.major;
+  }
+  return true;
+}
+
+HRESULT ContactObj::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                  DISPID* ids) {
+  HRESULT hr = ItemObject::GetIDsOfNames(riid, names, count, lcid, ids);
+  if (SUCCEEDED(hr) && count > 0 && !Knows(ids[0])) {
+    ids[0] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
+  return hr;
+}
+
+HRESULT ContactObj::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                           VARIANT* result, EXCEPINFO* excep, UINT* argErr) {
+  ++invokes;
+  if (!Knows(id)) return DISP_E_MEMBERNOTFOUND;
+  return ItemObject::Invoke(id, riid, lcid, flags, params, result, excep, argErr);
+}
 
 MailObj::MailObj(Tracker& t, World& world, FolderObj* folder, std::wstring s)
     : ItemObject(t, world, L"MailItem '" + s + L"'", folder->AsDispatch()), subject(std::move(s)) {}

@@ -264,33 +264,72 @@ class FolderObj : public OlObject<MAPIFolder, kClassFolder> {
   HRESULT STDMETHODCALLTYPE get_Name(BSTR* v) override;
 };
 
-// The eight text properties a contact offers.
+// What a contact holds: the eight texts the tests set most, by name, then
+// every other text property of the field table by its name, the two dates
+// and the gender.
 struct ContactFields {
+  static constexpr DATE kNoDate = 949998.0;  // Outlook's "no date", 1 January 4501
   std::wstring FullName{}, CompanyName{}, MailingAddress{}, MailingAddressCity{},
       MailingAddressStreet{}, MailingAddressPostalCode{}, MailingAddressCountry{},
       BusinessFaxNumber{};
+  std::map<std::wstring, std::wstring> more{};
+  DATE Birthday = kNoDate, Anniversary = kNoDate;
+  long Gender = 0;  // OlGender: 1 female, 2 male
+
+  // The text property of that name (one of the eight or one of more).
+  std::wstring& Text(const wchar_t* name);
 };
 
+// A contact: every property of the field table, at Outlook's DISPIDs. As an
+// Outlook older than a property, it does not know that property's name.
 class ContactObj : public ItemObject<_ContactItem, kClassContact> {
  public:
   ContactObj(Tracker& t, World& world, FolderObj* folder, ContactFields fields);
   ContactFields fields;
+  long invokes = 0;  // IDispatch::Invoke calls on this contact
 
-#define VX_HOST_CONTACT_TEXT(name)                                                            \
-  HRESULT STDMETHODCALLTYPE get_##name(BSTR* v) override { return OutText(fields.name, v); } \
-  HRESULT STDMETHODCALLTYPE put_##name(BSTR v) override {                                     \
-    fields.name.assign(v ? v : L"", v ? SysStringLen(v) : 0);                                 \
-    return S_OK;                                                                              \
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                                   UINT* argErr) override;
+
+#define VX_TEXT(name, dispid, group, entry, since, guarded, label)                             \
+  HRESULT STDMETHODCALLTYPE get_##name(BSTR* v) override {                                     \
+    return OutText(fields.Text(L"" #name), v);                                                 \
+  }                                                                                            \
+  HRESULT STDMETHODCALLTYPE put_##name(BSTR v) override {                                      \
+    fields.Text(L"" #name).assign(v ? v : L"", v ? SysStringLen(v) : 0);                       \
+    return S_OK;                                                                               \
   }
-  VX_HOST_CONTACT_TEXT(CompanyName)
-  VX_HOST_CONTACT_TEXT(FullName)
-  VX_HOST_CONTACT_TEXT(BusinessFaxNumber)
-  VX_HOST_CONTACT_TEXT(MailingAddress)
-  VX_HOST_CONTACT_TEXT(MailingAddressCity)
-  VX_HOST_CONTACT_TEXT(MailingAddressCountry)
-  VX_HOST_CONTACT_TEXT(MailingAddressPostalCode)
-  VX_HOST_CONTACT_TEXT(MailingAddressStreet)
-#undef VX_HOST_CONTACT_TEXT
+#define VX_DATE(name, dispid, group, entry, since, guarded, label)                             \
+  HRESULT STDMETHODCALLTYPE get_##name(DATE* v) override {                                     \
+    if (!v) return E_POINTER;                                                                  \
+    *v = fields.name;                                                                          \
+    return S_OK;                                                                               \
+  }                                                                                            \
+  HRESULT STDMETHODCALLTYPE put_##name(DATE v) override {                                      \
+    fields.name = v;                                                                           \
+    return S_OK;                                                                               \
+  }
+#define VX_OWN(name, read, group, entry, label)
+#include "platform/contact_fields.inc"
+#undef VX_TEXT
+#undef VX_DATE
+#undef VX_OWN
+  HRESULT STDMETHODCALLTYPE get_Gender(LONG* v) override {
+    if (!v) return E_POINTER;
+    *v = fields.Gender;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE put_Gender(LONG v) override {
+    fields.Gender = v;
+    return S_OK;
+  }
+
+ private:
+  // Whether the Outlook this host plays has the member.
+  bool Knows(DISPID id) const;
 };
 
 class MailObj : public ItemObject<_MailItem, kClassMail> {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "ocx_test.h"
+#include "platform/contact_fields.h"
 #include "tests/host/property_dialog.h"
 
 namespace vx::test {
@@ -30,6 +31,39 @@ std::wstring LineText(HWND list, int index) {
 }
 
 int Selected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
+
+// The number of entries the field list holds once the page is created.
+LRESULT FieldEntries() { return static_cast<LRESULT>(fields::ListEntries().size()); }
+
+// The tooltip control of the page window.
+HWND PageToolTip(HWND page) {
+  struct Search {
+    HWND owner, found;
+  } search{page, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM p) CALLBACK -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        wchar_t cls[32] = {};
+        GetClassNameW(h, cls, 32);
+        if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == s->owner) s->found = h;
+        return s->found == nullptr;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The tip the page's tooltip holds for one of its controls.
+std::wstring ToolTipText(HWND tooltip, HWND page, HWND control) {
+  wchar_t buffer[128] = {};
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = page;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = buffer;
+  SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+  return buffer;
+}
 
 template <class I>
 I* As(IUnknown* object, REFIID iid) {
@@ -88,7 +122,8 @@ TEST_F(Page, CreationRunsOnceWhicheverComesFirstSiteOrInitialisation) {
       EXPECT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), 0) << "the container may still initialise";
       if (order != kSiteOnly) initNew();
       PageDialog::Pump();
-      EXPECT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), 7) << "created once the messages ran";
+      EXPECT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), FieldEntries())
+          << "created once the messages ran";
     }
     // Activation and the PropertyPage calls create a page nobody initialised,
     // and never create one twice.
@@ -100,7 +135,7 @@ TEST_F(Page, CreationRunsOnceWhicheverComesFirstSiteOrInitialisation) {
     VARIANT_BOOL dirty = VARIANT_TRUE;
     EXPECT_HRESULT_SUCCEEDED(pp->get_Dirty(&dirty));
     EXPECT_EQ(dirty, VARIANT_FALSE);
-    EXPECT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), 7);
+    EXPECT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), FieldEntries());
     EXPECT_EQ(ListView_GetItemCount(lines), 3);
     EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(lines)), 1) << "one column, added once";
     EXPECT_EQ(Selected(lines), 2) << "the last line loaded is selected";
@@ -131,7 +166,7 @@ TEST_F(Page, AContainerThatAsksBeforeSitingGetsAPageThatReportsToTheLaterSite) {
   // Created once, with the site.
   HWND page = dialog.pageWindow();
   HWND lines = GetDlgItem(page, kLvConfig);
-  EXPECT_EQ(SendDlgItemMessageW(page, kLstFields, LB_GETCOUNT, 0, 0), 7);
+  EXPECT_EQ(SendDlgItemMessageW(page, kLstFields, LB_GETCOUNT, 0, 0), FieldEntries());
   ASSERT_EQ(ListView_GetItemCount(lines), 3);
   EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(lines)), 1);
 
@@ -160,7 +195,8 @@ TEST_F(Page, TheFieldListAndTheLinesAreTheStoredOnesInTheirControls) {
                                L"<MailingAddressStreet>",
                                L"<MailingAddressPostalCode> <MailingAddressCity>",
                                L"<MailingAddressCountry>", L"<BusinessFaxNumber>"};
-  ASSERT_EQ(SendMessageW(fields, LB_GETCOUNT, 0, 0), 7);
+  ASSERT_EQ(static_cast<size_t>(SendMessageW(fields, LB_GETCOUNT, 0, 0)),
+            fields::ListEntries().size());
   for (int i = 0; i < 7; ++i) {
     wchar_t text[128] = {};
     SendMessageW(fields, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
@@ -208,35 +244,58 @@ TEST_F(Page, TheFieldListAndTheLinesAreTheStoredOnesInTheirControls) {
 
   // The tooltips: the three picture buttons' and the one set on lvConfig at
   // creation.
-  struct Search {
-    HWND owner, found;
-  } search{page, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND h, LPARAM p) CALLBACK -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t cls[32] = {};
-        GetClassNameW(h, cls, 32);
-        if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(h, GW_OWNER) == s->owner) s->found = h;
-        return s->found == nullptr;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  ASSERT_NE(search.found, nullptr);
+  HWND tooltip = PageToolTip(page);
+  ASSERT_NE(tooltip, nullptr);
   const std::pair<int, const wchar_t*> tips[] = {
       {kBtnToConfig, L"Eintrag hinter den unten ausgewählten kopieren"},
       {kBtnDelete, L"Zeile löschen"},
       {kBtnInsert, L"leere Zeile unterhalb einfügen"},
       {kLvConfig, L" Sie können zusätzlichen Text direkt in die Zeilen schreiben"}};
   for (const auto& [id, text] : tips) {
-    wchar_t buffer[128] = {};
-    TOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.hwnd = page;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(page, id));
-    tool.lpszText = buffer;
-    SendMessageW(search.found, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
-    EXPECT_STREQ(buffer, text) << id;
+    EXPECT_EQ(ToolTipText(tooltip, page, GetDlgItem(page, id)), text) << id;
   }
+}
+
+TEST_F(Page, TheFieldListsTipNamesTheFieldUnderTheMouseInGerman) {
+  PageSite site;
+  PageDialog dialog(site);
+  ASSERT_HRESULT_SUCCEEDED(dialog.Open(Factory(), L"Eigenschaften von Kontakte"));
+  HWND page = dialog.pageWindow();
+  HWND fields = GetDlgItem(page, kLstFields);
+  HWND tooltip = PageToolTip(page);
+  ASSERT_NE(tooltip, nullptr);
+  EXPECT_EQ(ToolTipText(tooltip, page, fields), L"") << "no tip before the mouse is over an entry";
+
+  // The mouse over an entry, the list scrolled to it first where needed.
+  auto hover = [&](const wchar_t* entry) {
+    const LRESULT index = SendMessageW(fields, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(entry));
+    EXPECT_NE(index, LB_ERR) << entry;
+    SendMessageW(fields, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    RECT r{};
+    SendMessageW(fields, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    SendMessageW(fields, WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    return ToolTipText(tooltip, page, fields);
+  };
+  EXPECT_EQ(hover(L"<FullName>"), L"Vollständiger Name");
+  EXPECT_EQ(hover(L"<MailingAddressPostalCode> <MailingAddressCity>"),
+            L"Postleitzahl und Ort (Postanschrift)");
+  EXPECT_EQ(hover(L"<FirstName>"), L"Vorname");
+  EXPECT_EQ(hover(L"<BusinessAddressPostalCode> <BusinessAddressCity>"),
+            L"Postleitzahl und Ort geschäftlich");
+  EXPECT_EQ(hover(L"<MobileTelephoneNumber>"), L"Mobiltelefon");
+  EXPECT_EQ(hover(L"<User4>"), L"Benutzerfeld 4");
+
+  // Copying a later entry works as the first seven do.
+  SendMessageW(fields, LB_SETCURSEL,
+               SendMessageW(fields, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(L"<Briefanrede>")),
+               0);
+  HWND lines = GetDlgItem(page, kLvConfig);
+  const int before = ListView_GetItemCount(lines);
+  SendMessageW(GetDlgItem(page, kBtnToConfig), BM_CLICK, 0, 0);
+  ASSERT_EQ(ListView_GetItemCount(lines), before + 1);
+  EXPECT_EQ(LineText(lines, Selected(lines)), L"<Briefanrede>");
 }
 
 TEST_F(Page, TheButtonsEditTheLinesAndEnableApply) {

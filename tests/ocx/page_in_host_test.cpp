@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/contact_fields.h"
 #include "tests/host/property_dialog.h"
 #include "tests/e2e/vellox_install.h"
 #include "tests/host/host.h"
@@ -94,7 +95,8 @@ TEST_F(PageInHost, EditApplyAndTheNextClickUsesTheNewTemplate) {
   OpenProperties(site, dialog);
   HWND page = dialog.pageWindow();
   HWND lines = GetDlgItem(page, kLvConfig);
-  EXPECT_EQ(SendDlgItemMessageW(page, kLstFields, LB_GETCOUNT, 0, 0), 7);
+  EXPECT_EQ(static_cast<size_t>(SendDlgItemMessageW(page, kLstFields, LB_GETCOUNT, 0, 0)),
+            fields::ListEntries().size());
   ASSERT_EQ(ListView_GetItemCount(lines), 3);
   EXPECT_EQ(LineText(lines, 2), L"<MailingAddress>");
   EXPECT_FALSE(IsWindowEnabled(dialog.apply()));
