@@ -87,6 +87,9 @@ void BoxWatcher::Run() {
     for (auto it = handled_.begin(); it != handled_.end();) {
       it = IsWindow(*it) ? std::next(it) : handled_.erase(it);
     }
+    for (auto it = early_.begin(); it != early_.end();) {
+      it = IsWindow(it->first) ? std::next(it) : early_.erase(it);
+    }
     for (HWND h : dialogs) {
       if (!handled_.count(h)) Handle(h);
     }
@@ -122,6 +125,10 @@ void BoxWatcher::Handle(HWND dialog) {
         box.icon = box.icon || icon != 0;
       }
     }
+    // A box may show before its texts are set (or while its thread is too
+    // busy to answer): it is read again next round, for a second at most.
+    if ((box.title.empty() || box.prompt.empty()) && ++early_[dialog] < 200) return;
+    early_.erase(dialog);
     handled_.insert(dialog);
     box.answeredAt = ClockMs();
     {

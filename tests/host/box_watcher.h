@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -71,6 +72,8 @@ class BoxWatcher {
   std::vector<Box> boxes_;
   SplashAnswer answer_;
   std::set<HWND> handled_;
+  // Boxes seen before their texts were in place: how often each was looked at.
+  std::map<HWND, int> early_;
   host::Thread thread_;
 };
 
