@@ -58,6 +58,7 @@ void Connect::AddinInstance_OnConnection(const std::shared_ptr<ol::Application>&
   ResumeNext([&] { version = Need(Application).Version(); });
   faces_ = FacesOf(MajorVersion(version));
   startupComplete_ = ConnectMode != connect_mode::kStartup;
+  stepDue_ = false;
   splashDue_ = false;
   self_ = self;
   addInInst_ = AddInInst;
@@ -116,9 +117,12 @@ void Connect::Start(const std::shared_ptr<ol::Application>& Application) {
   if (!first) return;
 
   // No click reaches the add-in before it is ready: its boxes and the
-  // splash are owned by (and so disable) Outlook's folder window.
+  // splash are owned by (and so disable) Outlook's folder window. Where
+  // Outlook times the start, nothing in it waits for the user: its boxes and
+  // the splash come in the step after the start.
   const intptr_t owner = FolderWindow(Application);
   BoxOwner boxOwner(module_.services.boxes, owner);
+  module_.services.boxes.Hold(faces_.splashAfterStart);
   bool ran = Guarded(module_.services.boxes,
                      GermanBox(u"AddinInstance_OnConnection", u"Designer", u"Connect"), [&] {
                        Publish(Need(Application));
@@ -128,9 +132,17 @@ void Connect::Start(const std::shared_ptr<ol::Application>& Application) {
                        if (!faces_.splashAfterStart) ShowSplash(owner);
                        module_.ReadAdressFormat();
                      });
+  module_.services.boxes.Hold(false);
   self_.reset();
   addInInst_.reset();
-  if (ran && faces_.splashAfterStart) SplashWhenStarted();
+  if (!faces_.splashAfterStart) return;
+  // A start that failed shows its report there, and no splash.
+  splashDue_ = ran;
+  if (startupComplete_) {
+    PostAfterStart();
+  } else {
+    stepDue_ = true;
+  }
 }
 
 void Connect::Publish(ol::Application& Application) {
@@ -147,29 +159,25 @@ void Connect::Publish(ol::Application& Application) {
 
 void Connect::AddinInstance_OnStartupComplete() {
   startupComplete_ = true;
-  if (!splashDue_) return;
-  splashDue_ = false;
-  SplashAfterStart();
+  if (!stepDue_) return;
+  stepDue_ = false;
+  PostAfterStart();
 }
 
-void Connect::SplashWhenStarted() {
-  if (startupComplete_) {
-    SplashAfterStart();
-  } else {
-    splashDue_ = true;
-  }
-}
-
-void Connect::SplashAfterStart() {
-  Guarded(module_.services.boxes, GermanBox(u"ShowSplash", u"Designer", u"Connect"), [&] {
-    later_.Post([this] {
-      // Disconnected, or let go, meanwhile: no splash.
-      if (!Started()) return;
-      const intptr_t owner = FolderWindow(module_.gobjOutlook);
-      BoxOwner boxOwner(module_.services.boxes, owner);
-      ShowSplash(owner);
-    });
-  });
+void Connect::PostAfterStart() {
+  const bool posted =
+      Guarded(module_.services.boxes, GermanBox(u"ShowSplash", u"Designer", u"Connect"), [&] {
+        later_.Post([this] {
+          const intptr_t owner = FolderWindow(module_.gobjOutlook);
+          BoxOwner boxOwner(module_.services.boxes, owner);
+          module_.services.boxes.ShowHeld();
+          // Disconnected, or let go, meanwhile: no splash.
+          if (splashDue_ && Started()) ShowSplash(owner);
+          splashDue_ = false;
+        });
+      });
+  // Nothing can come later: what the start held is shown now, not lost.
+  if (!posted) module_.services.boxes.ShowHeld();
 }
 
 void Connect::AddinInstance_OnDisconnection() {
@@ -182,7 +190,9 @@ void Connect::AddinInstance_OnDisconnection() {
     });
   }
   later_.Cancel();
-  if (splashUp_) module_.services.splash.End();
+  module_.services.boxes.DropHeld();
+  module_.services.splash.End();
+  stepDue_ = false;
   splashDue_ = false;
   StopWaiting();
   self_.reset();
@@ -221,13 +231,9 @@ void Connect::ReReadSettings() {
 
 void Connect::ShowSplash(intptr_t owner) {
   Guarded(module_.services.boxes, GermanBox(u"ShowSplash", u"Designer", u"Connect"), [&] {
-    if (!SettingIsOne(module_.services.store, layout::kShowSplash)) return;
-    splashUp_ = true;
-    struct Down {
-      bool& up;
-      ~Down() { up = false; }
-    } down{splashUp_};
-    module_.services.splash.ShowStartup(owner);
+    if (SettingIsOne(module_.services.store, layout::kShowSplash)) {
+      module_.services.splash.ShowStartup(owner);
+    }
   });
 }
 

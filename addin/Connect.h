@@ -15,7 +15,8 @@
 // 2013 it is shown inside the start (the connection waits for it); from 2013
 // on, where Outlook times the connection, it is shown once Outlook's start
 // is complete: after OnStartupComplete, or right after a connection made
-// later, through one step of the add-in's own (platform/after_start.h).
+// later, through one step of the add-in's own (platform/after_start.h). The
+// boxes of such a start wait for that step too (MessageBoxes::Hold).
 #pragma once
 
 #include <functional>
@@ -86,8 +87,7 @@ class Connect {
   void Start(const std::shared_ptr<ol::Application>& Application);
   void StartWaiting();
   void StopWaiting();
-  void SplashWhenStarted();
-  void SplashAfterStart();
+  void PostAfterStart();
   void ShowSplash(intptr_t owner);
   bool Started() const { return mobjVellox && !mobjVellox->Released(); }
   void Publish(ol::Application& Application);
@@ -107,10 +107,11 @@ class Connect {
   std::shared_ptr<ol::Application> waitingFor_;
   EventMember<ol::Explorers, ol::ExplorersEvents> waitExplorers_;
   EventMember<ol::Inspectors, ol::InspectorsEvents> waitInspectors_;
-  // The splash: due after OnStartupComplete; up at the moment.
+  // The step after the start (its held boxes, the splash): due once
+  // OnStartupComplete has come; whether it shows the splash.
   bool startupComplete_ = false;
+  bool stepDue_ = false;
   bool splashDue_ = false;
-  bool splashUp_ = false;
 };
 
 }  // namespace vx

@@ -6,7 +6,7 @@
 
 namespace vx::win {
 
-void Win32MessageBoxes::Show(const Text& prompt, int32_t style, const Text& title) {
+void Win32MessageBoxes::Display(const Text& prompt, int32_t style, const Text& title) {
   HWND owner = reinterpret_cast<HWND>(owner_);
   if (!owner || !IsWindow(owner)) owner = GetActiveWindow();
   MessageBoxW(owner, Wide(prompt), Wide(title), static_cast<UINT>(style));

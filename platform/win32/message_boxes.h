@@ -9,8 +9,10 @@ namespace vx::win {
 
 class Win32MessageBoxes : public MessageBoxes {
  public:
-  void Show(const Text& prompt, int32_t style, const Text& title) override;
   intptr_t SetOwner(intptr_t owner) noexcept override;
+
+ protected:
+  void Display(const Text& prompt, int32_t style, const Text& title) override;
 
  private:
   intptr_t owner_ = 0;

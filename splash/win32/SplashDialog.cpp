@@ -61,9 +61,10 @@ constexpr COLORREF kHintColour = RGB(0xFF, 0x00, 0x00);
 // One showing of the window: everything it creates lives as long as it does.
 class SplashDialog::Showing {
  public:
-  // centreOn: the window to centre on (the start-up splash's owner), or none.
-  Showing(SettingsStore& store, MessageBoxes& boxes, HWND centreOn)
-      : form_(store, boxes), centreOn_(centreOn) {}
+  // startup: the start-up splash, centred on its owner (when it has one),
+  // which End() may close; else the about box.
+  Showing(SettingsStore& store, MessageBoxes& boxes, bool startup, HWND owner)
+      : form_(store, boxes), startup_(startup), centreOn_(startup ? owner : nullptr) {}
   ~Showing() {
     for (HFONT font : fonts_) {
       if (font) DeleteObject(font);
@@ -81,7 +82,7 @@ class SplashDialog::Showing {
   }
   // Whether it went without OK (End, or its owner went and took it along).
   bool ended() const { return ended_; }
-  bool startup() const { return centreOn_ != nullptr; }
+  bool startup() const { return startup_; }
 
  private:
   static INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -91,6 +92,7 @@ class SplashDialog::Showing {
   static void SizeToText(HWND dialog, const AutoSize& label);
 
   frmSplash form_;
+  bool startup_;
   HWND centreOn_;
   HWND dialog_ = nullptr;
   bool closedByOk_ = false;
@@ -222,7 +224,7 @@ void SplashDialog::End() noexcept {
 
 void SplashDialog::Show(intptr_t owner, bool startup) {
   HWND parent = reinterpret_cast<HWND>(owner);
-  Showing showing(store_, boxes_, startup ? parent : nullptr);
+  Showing showing(store_, boxes_, startup, parent);
   Showing* outer = current_;
   current_ = &showing;
   INT_PTR result = DialogBoxParamW(ThisModule(), MAKEINTRESOURCEW(IDD_SPLASH), parent,

@@ -132,17 +132,51 @@ TEST_P(SplashAtTheStart, OnlyBefore2013TheConnectionWaitsForItAndItsOwnerTakesNo
   }
 }
 
+// A report of the start (here: the template is gone) waits for the step
+// after the start from 2013 on, with the splash; before, it is shown inside.
+TEST_P(SplashAtTheStart, OnlyBefore2013TheConnectionWaitsForItsReportBoxes) {
+  Fresh(GetParam());
+  WriteSetting(L"Startup", L"FirstRun", L"0");
+  WriteSetting(L"Startup", L"ShowSplash", L"1");
+  ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+  host::SplashAnswer answer;
+  answer.delayMs = kReadingTime;
+  host_->SetSplashAnswer(answer);
+  host_->Startup();
+  std::vector<Box> boxes = host_->TakeBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  const Box& report = host_->Major() >= 15 ? boxes[0] : boxes[1];
+  EXPECT_EQ(report.prompt, L"In der Registry wurde kein Adressformat gefunden, verwende Standardformat.");
+  EXPECT_EQ(report.owner, explorer->window);
+  if (host_->Major() >= 15) {
+    EXPECT_GT(report.seenAt, Vellox().startupCompletedAt);
+    EXPECT_TRUE(boxes[1].splash) << "the splash after the report";
+  } else {
+    EXPECT_LT(report.seenAt, Vellox().connectedAt);
+    EXPECT_TRUE(boxes[0].splash) << "the splash before the template is read";
+  }
+  host_->Select(explorer, {anna_->AsDispatch()});
+  ASSERT_EQ(CopyFrom(explorer), S_OK);
+  EXPECT_EQ(Host::ClipboardText(), "Anna Lang\r\nRing 5\r\n10115 Berlin") << "the default template";
+  host_->Shutdown();
+  ExpectNothingHeld();
+}
+
 INSTANTIATE_TEST_SUITE_P(Outlook, SplashAtTheStart, testing::Values(kOutlook2000, kOutlook2016),
                          [](const testing::TestParamInfo<const wchar_t*>& p) {
                            return p.param == kOutlook2000 ? std::string("Version9") : std::string("Version16");
                          });
 
 TEST_F(StartInHost, At2016TheSplashEndsUnstoredWhenTheAddInIsDisconnectedOrItsWindowCloses) {
-  for (bool windowCloses : {false, true}) {
-    SCOPED_TRACE(windowCloses ? "the folder window closes" : "disconnected");
+  enum Case { kDisconnected, kWindowCloses, kOwnerless };
+  for (Case c : {kDisconnected, kWindowCloses, kOwnerless}) {
+    const bool windowCloses = c == kWindowCloses;
+    SCOPED_TRACE(windowCloses ? "the folder window closes"
+                 : c == kOwnerless ? "disconnected, the splash of a contact window's start without an owner"
+                                   : "disconnected");
     Fresh(kOutlook2016);
     Returning(nullptr);
-    ExplorerObj* explorer = host_->OpenExplorer(host_->Contacts());
+    ExplorerObj* explorer = c == kOwnerless ? nullptr : host_->OpenExplorer(host_->Contacts());
     host_->WhenSplashShows([&] {
       // Outlook 2010 and later quit without disconnecting: the window goes.
       if (windowCloses) {
@@ -152,6 +186,7 @@ TEST_F(StartInHost, At2016TheSplashEndsUnstoredWhenTheAddInIsDisconnectedOrItsWi
       }
     });
     host_->Startup();
+    InspectorObj* window = c == kOwnerless ? host_->OpenInspector(anna_->AsDispatch()) : nullptr;
     std::vector<Box> boxes = host_->TakeBoxes();
     ASSERT_EQ(boxes.size(), 1u) << "the splash, and no report after it";
     EXPECT_TRUE(boxes[0].splash);
@@ -159,6 +194,7 @@ TEST_F(StartInHost, At2016TheSplashEndsUnstoredWhenTheAddInIsDisconnectedOrItsWi
     bool stored = true;
     ReadSetting(L"Startup", L"ShowSplash", &stored);
     EXPECT_FALSE(stored);
+    if (window) host_->CloseInspector(window);
     if (windowCloses) {
       host_->Shutdown();
     } else {

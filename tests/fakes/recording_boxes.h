@@ -17,7 +17,7 @@ struct ShownBox {
 
 class RecordingBoxes : public MessageBoxes {
  public:
-  void Show(const Text& prompt, int32_t style, const Text& title) override {
+  void Display(const Text& prompt, int32_t style, const Text& title) override {
     shown.push_back({prompt, style, title, owner_});
     if (onShow) onShow();  // what the user does while the box is up
   }

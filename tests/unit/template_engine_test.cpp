@@ -19,8 +19,8 @@ using fake::MakeContact;
 // Recording boxes that can also run something while a box is "open".
 class Boxes : public fake::RecordingBoxes {
  public:
-  void Show(const Text& prompt, int32_t style, const Text& title) override {
-    RecordingBoxes::Show(prompt, style, title);
+  void Display(const Text& prompt, int32_t style, const Text& title) override {
+    RecordingBoxes::Display(prompt, style, title);
     if (whileShown) whileShown();
   }
   std::function<void()> whileShown;
