@@ -8,17 +8,12 @@
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
 #include "tests/fakes/recording_clipboard.h"
+#include "tests/fakes/unused_services.h"
 
 namespace vx {
 namespace {
 
 using Steps = std::vector<std::string>;
-
-struct NoSplash : SplashWindow {
-  void ShowModal(intptr_t) override {}
-  void ShowStartup(intptr_t) override {}
-  void End() noexcept override {}
-};
 
 class ClipboardWriter : public ::testing::Test {
  protected:
@@ -30,7 +25,7 @@ class ClipboardWriter : public ::testing::Test {
   fake::MemoryStore store;
   fake::RecordingBoxes boxes;
   fake::RecordingClipboard clipboard;
-  NoSplash splash;
+  fake::UnusedSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
 };
 
