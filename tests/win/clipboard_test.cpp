@@ -11,15 +11,10 @@
 #include "platform/win32/win32_clipboard.h"
 #include "tests/fakes/memory_store.h"
 #include "tests/fakes/recording_boxes.h"
+#include "tests/fakes/unused_services.h"
 
 namespace vx {
 namespace {
-
-struct NoSplash : SplashWindow {
-  void ShowModal(intptr_t) override {}
-  void ShowStartup(intptr_t) override {}
-  void End() noexcept override {}
-};
 
 // Every byte of the clipboard's block of a format; nothing when it holds none.
 std::optional<std::string> ClipboardBytes(UINT format) {
@@ -108,7 +103,7 @@ class RealClipboard : public ::testing::Test {
   fake::MemoryStore store;
   fake::RecordingBoxes boxes;
   win::Win32Clipboard clipboard;
-  NoSplash splash;
+  fake::UnusedSplash splash;
   mdlAllgemein module{AddinServices{store, boxes, clipboard, splash}};
 };
 
